@@ -1,0 +1,112 @@
+#include "db/EdgeMultiset.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+// Slot counts: 193 first, then primes of roughly twice the size.
+constexpr std::size_t kPrimes[] = {193,      389,      769,       1543,      3079,      6151,      12289,
+                                   24593,    49157,    98317,     196613,    393241,    786433,    1572869,
+                                   3145739,  6291469,  12582917,  25165843,  50331653,  100663319, 201326611,
+                                   402653189, 805306457, 1610612741};
+
+std::size_t nextSlotCount(std::size_t atLeast) {
+  for (std::size_t p : kPrimes)
+    if (p >= atLeast) return p;
+  return atLeast | 1;
+}
+
+// RPointHash yields few distinct values over a region ((y + h) xor x); spreading them
+// keeps probe runs short in tables of large nets.
+std::size_t spread(std::size_t h) {
+  std::uint64_t v = h * 0x9E3779B97F4A7C15ull;
+  return static_cast<std::size_t>(v ^ (v >> 29));
+}
+
+}  // namespace
+
+EdgeMultiset::EdgeMultiset(const EdgeMultiset& other) {
+  if (other.table) table = std::make_unique<Table>(*other.table);
+}
+
+EdgeMultiset& EdgeMultiset::operator=(const EdgeMultiset& other) {
+  if (this != &other) table = other.table ? std::make_unique<Table>(*other.table) : nullptr;
+  return *this;
+}
+
+std::size_t EdgeMultiset::findSlot(const RPoint& r) const {
+  const std::size_t n = table->slots.size();
+  std::size_t s = spread(RPointHash{}(r)) % n;
+  const eqRPoint eq;
+  while (true) {
+    const int e = table->slots[s];
+    if (e == kEmptySlot || eq(table->entries[e].key, r)) return s;
+    if (++s == n) s = 0;
+  }
+}
+
+void EdgeMultiset::rebuild(std::size_t slotCount, bool dropDead) {
+  if (dropDead) {
+    std::vector<Entry> live;
+    live.reserve(table->entries.size() - table->dead);
+    for (const Entry& e : table->entries)
+      if (e.count > 0) live.push_back(e);
+    table->entries.swap(live);
+    table->dead = 0;
+  }
+  table->slots.assign(slotCount, kEmptySlot);
+  for (std::size_t i = 0; i < table->entries.size(); ++i) table->slots[findSlot(table->entries[i].key)] = int(i);
+}
+
+void EdgeMultiset::insert(const RPoint& r) {
+  if (!table) {
+    table = std::make_unique<Table>();
+    table->slots.assign(kPrimes[0], kEmptySlot);
+  }
+  std::size_t s = findSlot(r);
+  int e = table->slots[s];
+  const bool fresh = e == kEmptySlot;
+  if (fresh) {
+    // Keep the load factor at or below one half.
+    if (2 * (table->entries.size() + 1) > table->slots.size()) {
+      const bool dropDead = table->dead * 2 > table->entries.size();
+      const std::size_t liveAfter = table->entries.size() + 1 - (dropDead ? table->dead : 0);
+      rebuild(nextSlotCount(std::max<std::size_t>(table->slots.size(), 2 * liveAfter + 1)), dropDead);
+      s = findSlot(r);
+    }
+    e = int(table->entries.size());
+    table->entries.push_back(Entry{r, 0});
+    table->slots[s] = e;
+  }
+  Entry& entry = table->entries[e];
+  if (!fresh && entry.count == 0) --table->dead;  // revived in place
+  ++entry.count;
+  ++table->total;
+}
+
+std::size_t EdgeMultiset::count(const RPoint& r) const {
+  if (!table) return 0;
+  const int e = table->slots[findSlot(r)];
+  return e == kEmptySlot ? 0 : std::size_t(table->entries[e].count);
+}
+
+bool EdgeMultiset::eraseOne(const RPoint& r) {
+  if (!table) return false;
+  const int e = table->slots[findSlot(r)];
+  if (e == kEmptySlot || table->entries[e].count == 0) return false;
+  if (--table->entries[e].count == 0) ++table->dead;
+  --table->total;
+  return true;
+}
+
+std::size_t EdgeMultiset::eraseAll(const RPoint& r) {
+  if (!table) return 0;
+  const int e = table->slots[findSlot(r)];
+  if (e == kEmptySlot || table->entries[e].count == 0) return 0;
+  const std::size_t n = std::size_t(table->entries[e].count);
+  table->entries[e].count = 0;
+  ++table->dead;
+  table->total -= n;
+  return n;
+}

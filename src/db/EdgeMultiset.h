@@ -1,0 +1,68 @@
+#pragma once
+// Per-net multiset of grid edges (RPoint), hashed by RPointHash and compared with eqRPoint.
+//
+// A design has up to two million nets with two sets each, most of which stay empty or
+// small, so the table is allocated on first insertion (an empty set costs one pointer).
+// Distinct keys live in an entry vector with a use count; an open-addressing slot array
+// of prime size (193 first, roughly doubling) indexes them. Iteration visits live keys
+// in entry order, each as many times as it is held, so it is deterministic: it depends on
+// the sequence of operations only. Keys whose count drops to zero stay as dead entries
+// (revived in place if inserted again) until dead entries outnumber live ones, when the
+// table is compacted in entry order.
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "db/Geometry.h"
+
+class EdgeMultiset {
+ public:
+  EdgeMultiset() = default;
+  EdgeMultiset(const EdgeMultiset& other);
+  EdgeMultiset& operator=(const EdgeMultiset& other);
+  EdgeMultiset(EdgeMultiset&&) noexcept = default;
+  EdgeMultiset& operator=(EdgeMultiset&&) noexcept = default;
+
+  void insert(const RPoint& r);
+  // Number of elements equal to r under eqRPoint.
+  std::size_t count(const RPoint& r) const;
+  // Removes one element equal to r; false when there is none.
+  bool eraseOne(const RPoint& r);
+  // Removes every element equal to r; returns how many there were.
+  std::size_t eraseAll(const RPoint& r);
+  // Elements held, duplicates included.
+  std::size_t size() const { return table ? table->total : 0; }
+  bool empty() const { return size() == 0; }
+  // Empties the set and releases its storage.
+  void clear() { table.reset(); }
+  // Slot count of the index; 0 before the first insertion.
+  std::size_t bucketCount() const { return table ? table->slots.size() : 0; }
+
+  // Calls f(const RPoint&) once per element held, grouped by key, keys in entry order.
+  template <class F>
+  void forEach(F&& f) const {
+    if (!table) return;
+    for (const Entry& e : table->entries)
+      for (int i = 0; i < e.count; ++i) f(e.key);
+  }
+
+ private:
+  struct Entry {
+    RPoint key;
+    int count = 0;
+  };
+  struct Table {
+    std::vector<Entry> entries;  // distinct keys in first-insertion order; count 0 = dead
+    std::vector<int> slots;      // entry index per slot, -1 = empty
+    std::size_t total = 0;       // elements held, duplicates included
+    std::size_t dead = 0;        // entries with count 0
+  };
+  static constexpr int kEmptySlot = -1;
+
+  // Slot holding r's entry, or the empty slot where it would go.
+  std::size_t findSlot(const RPoint& r) const;
+  void rebuild(std::size_t slotCount, bool dropDead);
+
+  std::unique_ptr<Table> table;
+};

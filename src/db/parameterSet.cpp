@@ -1,0 +1,3 @@
+#include "db/parameterSet.h"
+
+void setDefaultParameter(NetDB&, parameterSet& params) { params = parameterSet{}; }

@@ -1,0 +1,83 @@
+#include "db/EdgeMultiset.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+using Key = std::tuple<int, int, int, int>;
+Key keyOf(const RPoint& r) { return {r.hori, r.x, r.y, r.z}; }
+
+TEST(EdgeMultiset, EmptySetAllocatesNothing) {
+  EdgeMultiset s;
+  EXPECT_EQ(s.bucketCount(), 0u);
+  EXPECT_EQ(s.count(RPoint(1, 2, 1)), 0u);
+  EXPECT_FALSE(s.eraseOne(RPoint(1, 2, 1)));
+  s.insert(RPoint(1, 2, 1));
+  EXPECT_EQ(s.bucketCount(), 193u);
+}
+
+TEST(EdgeMultiset, LayerIsPartOfTheKey) {
+  EdgeMultiset s;
+  s.insert(RPoint(3, 4, 2, 1));
+  EXPECT_EQ(s.count(RPoint(3, 4, 1)), 0u);  // planar key has z = 0
+  EXPECT_EQ(s.count(RPoint(3, 4, 2, 1)), 1u);
+  EXPECT_EQ(s.count(RPoint(3, 4, 2, 0)), 0u);  // same tile, other direction
+}
+
+// Random inserts and erases against std::map counts; iteration must list every element
+// and be identical for two sets that saw the same operations.
+TEST(EdgeMultiset, MatchesReferenceCountsAndIteratesDeterministically) {
+  std::mt19937 rng(7);
+  EdgeMultiset s, twin;
+  std::map<Key, int> ref;
+  for (int step = 0; step < 40000; ++step) {
+    const RPoint r(int(rng() % 40), int(rng() % 40), int(rng() % 3), int(rng() % 3));
+    const int op = int(rng() % 5);
+    if (op < 3) {
+      s.insert(r), twin.insert(r);
+      ++ref[keyOf(r)];
+    } else if (op == 3) {
+      const bool had = ref[keyOf(r)] > 0;
+      EXPECT_EQ(s.eraseOne(r), had);
+      twin.eraseOne(r);
+      if (had) --ref[keyOf(r)];
+    } else {
+      EXPECT_EQ(s.eraseAll(r), std::size_t(ref[keyOf(r)]));
+      twin.eraseAll(r);
+      ref[keyOf(r)] = 0;
+    }
+    if (step % 997 == 0) {
+      std::map<Key, int> seen;
+      std::vector<Key> order, twinOrder;
+      s.forEach([&](const RPoint& e) { ++seen[keyOf(e)], order.push_back(keyOf(e)); });
+      twin.forEach([&](const RPoint& e) { twinOrder.push_back(keyOf(e)); });
+      EXPECT_EQ(order, twinOrder);
+      std::size_t total = 0;
+      for (auto& [k, c] : ref) {
+        total += std::size_t(c);
+        EXPECT_EQ(seen.count(k) ? seen[k] : 0, c);
+      }
+      EXPECT_EQ(s.size(), total);
+    }
+  }
+  for (auto& [k, c] : ref) EXPECT_EQ(s.count(RPoint(std::get<1>(k), std::get<2>(k), std::get<3>(k), std::get<0>(k))), std::size_t(c));
+}
+
+TEST(EdgeMultiset, CopyIsIndependent) {
+  EdgeMultiset a;
+  a.insert(RPoint(1, 1, 1));
+  EdgeMultiset b = a;
+  b.insert(RPoint(1, 1, 1));
+  EXPECT_EQ(a.count(RPoint(1, 1, 1)), 1u);
+  EXPECT_EQ(b.count(RPoint(1, 1, 1)), 2u);
+  a.clear();
+  EXPECT_EQ(a.bucketCount(), 0u);
+  EXPECT_EQ(b.size(), 2u);
+}
+
+}  // namespace

@@ -1,6 +1,3 @@
-#include <cstdio>
+#include "Flow.h"
 
-int main() {
-  std::printf("!!!!  Korvane 2.0 !!!! \n");
-  return 0;
-}
+int main(int argc, char** argv) { return korvaneMain(argc, argv); }

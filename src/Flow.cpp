@@ -1,0 +1,77 @@
+#include "Flow.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "Parser.h"
+#include "db/NetDB.h"
+#include "db/Report.h"
+#include "db/Timer.h"
+#include "db/parameterSet.h"
+
+namespace {
+
+void printTotalTime() { std::printf("!!!!!!!!!  CPU  Total Time: %g seconds  !!!!!!!\n", cpuSecondsSinceStart()); }
+
+void printInputTime() { std::printf("Input File costs %g seconds\n\n", cpuSecondsSinceStart()); }
+
+[[noreturn]] void usage() {
+  std::printf("format error..\n");
+  std::printf("./Korvane  ISPD  <ISPD'08 fomat input file>  <Parameter setting file>  [Output file]\n");
+  std::printf("./Korvane  ICCAD  <Circuit.aux file>  <Placement solution.pl file>  <Parameter setting file> [Output file]\n");
+  std::fflush(stdout);
+  std::exit(1);
+}
+
+// Bookshelf input is not built into this release: both modes that need it stop here.
+[[noreturn]] void bookshelfUnavailable(const char* auxPath) {
+  fatalError(auxPath, "bookshelf (.aux) input is not supported by this build of the router");
+}
+
+}  // namespace
+
+int parseMazeOverride(const char* text) {
+  const char* p = text;
+  while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r') ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  std::uint32_t v = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) v = v * 10u + std::uint32_t(*p - '0');
+  if (negative) v = 0u - v;
+  return int(v);  // two's complement wrap, well defined since C++20
+}
+
+void main_ISPD(NetDB& db, parameterSet& params, const char* outputPath) {
+  (void)db;
+  (void)params;
+  (void)outputPath;
+}
+
+int korvaneMain(int argc, char** argv) {
+  std::printf("!!!!  Korvane 2.0 !!!! \n");
+  NetDB db;
+  const std::string mode = argc > 1 ? argv[1] : "";
+  const int args = argc > 1 ? argc - 2 : 0;
+
+  if (mode == "ISPD" && (args == 3 || args == 4)) {
+    parameterSet params;
+    const int mazeOverride = args == 4 ? parseMazeOverride(argv[5]) : -1;
+    Input_Setting(argv[3], db, params);
+    Input_ISPD(argv[2], db, params);
+    if (mazeOverride != -1) params.mazeIteration = mazeOverride;
+    printInputTime();
+    main_ISPD(db, params, argv[4]);
+  } else if (mode == "ICCAD" && (args == 4 || args == 5)) {
+    bookshelfUnavailable(argv[2]);
+  } else if (mode == "TEST" && args == 4) {
+    bookshelfUnavailable(argv[2]);
+  } else {
+    usage();
+  }
+  printTotalTime();
+  std::fflush(stdout);
+  return 0;
+}

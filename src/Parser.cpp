@@ -1,0 +1,327 @@
+#include "Parser.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unordered_set>
+
+#include "TextInput.h"
+#include "db/NetDB.h"
+#include "db/Report.h"
+#include "db/parameterSet.h"
+
+namespace {
+
+[[noreturn]] void missingFile(const char* path) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "File %s not exists!\n", path);
+  std::exit(1);
+}
+
+// A .set value error: the fixed text on standard output, status 1.
+[[noreturn]] void settingError(const char* text) {
+  std::printf("%s\n", text);
+  std::fflush(stdout);
+  std::exit(1);
+}
+
+// ---------------------------------------------------------------------------------------
+// .set file
+
+struct SetReader {
+  TextInput& in;
+
+  // The descriptive words and "=" between a key and its value.
+  void skipWords(int n) {
+    for (int i = 0; i < n; ++i)
+      if (in.word().empty()) formatError();
+  }
+  [[noreturn]] void formatError() { settingError("The format of .set file is wrong"); }
+  int intValue(int skipped) {
+    skipWords(skipped);
+    int v = 0;
+    if (!parseInt(in.word(), v)) formatError();
+    return v;
+  }
+  // Yes/yes -> true, No/no -> false, anything else is the switch's error.
+  bool yesNo(const char* errorText) {
+    skipWords(2);
+    const std::string_view w = in.word();
+    if (w == "Yes" || w == "yes") return true;
+    if (w == "No" || w == "no") return false;
+    settingError(errorText);
+  }
+};
+
+}  // namespace
+
+void Input_Setting(const char* path, NetDB&, parameterSet& params) {
+  TextInput in;
+  if (!in.open(path)) missingFile(path);
+  std::printf("read %s\n", path);
+  SetReader r{in};
+  while (true) {
+    const std::string_view key = in.word();
+    if (key.empty()) break;
+    if (key[0] == '#') {
+      in.restOfLine();
+    } else if (key == "Via") {
+      const int v = r.intValue(2);
+      std::printf("set Via cost = %d\n", v);
+      if (v <= 0) settingError("Via cost is out of a reasonable range");
+      params.viaCost = v;
+    } else if (key == "Pattern") {
+      const int v = r.intValue(3);
+      std::printf("set Pattern Routing Iteration = %d\n", v);
+      if (v <= 0) settingError("Pattern Routing Iteration is out of a reasonable range");
+      params.patternIteration = v;
+    } else if (key == "Monotonic") {
+      const int v = r.intValue(3);
+      std::printf("set Monotonic Routing Iteration = %d\n", v);
+      if (v < 0) settingError("Monotonic Routing iteration is out of a reasonable range");
+      params.monotonicIteration = v;
+    } else if (key == "Maze") {
+      const int v = r.intValue(3);
+      std::printf("set Maze routing iteration = %d\n", v);
+      params.mazeIteration = v < 0 ? INT_MAX : v;
+    } else if (key == "Overflow") {
+      const int v = r.intValue(3);
+      std::printf("set Overflow Elimination iteration = %d\n", v);
+      if (v < 0) settingError("Overflow Elimination iteration is out of a reasonable range");
+      params.overflowElimIteration = v;
+    } else if (key == "Post") {
+      const int v = r.intValue(3);
+      std::printf("set Post routing iteration = %d\n", v);
+      if (v < 0) settingError("Post routing iteration is out of a reasonable range");
+      params.postRoutingIteration = v;
+    } else if (key == "Wirelength") {
+      const int v = r.intValue(3);
+      std::printf("set Wirelength Optimization Level = %d\n", v);
+      if (v < 1 || v > 500) settingError("Wirelength optimization level is out of a reasonable range");
+      params.wirelengthParam = 10 * v + 30;
+    } else if (key == "3D") {
+      const int v = r.intValue(3);
+      std::printf("set 3D Optimization Iteration = %d\n", v);
+      if (v < 0) settingError("3D Optimization Iteration is out of a reasonable range");
+      params.optimization3DIteration = v;
+    } else if (key == "Layer") {
+      const int v = r.intValue(3);
+      if (v < 1 || v > 3) settingError("Layer assignment algorithm is out of a reasonable range");
+      std::printf("set Layer assignment algorithm = %d\n", v);
+      params.layerAssignAlgo = v;
+    } else if (key == "Output") {
+      const std::string_view which = in.word();
+      if (which == "Routing") {
+        params.outputRoutingResult = r.yesNo(" \"Output Routing Result\" should be set to Yes or No");
+        std::printf("set Output Routing Result = %s\n", params.outputRoutingResult ? "Yes" : "No");
+      } else if (which == "Overflow") {
+        params.outputOverflowInfo = r.yesNo(" \"Output Overflow Infomation\" should be set to Yes or No");
+        std::printf("set Output Overflow Information = %s\n", params.outputOverflowInfo ? "Yes" : "No");
+      }
+      // Any other word after "Output" is consumed and ignored.
+    } else if (key == "Ignored") {
+      const int v = r.intValue(3);
+      std::printf("set Ignored net threshold = %d\n", v);
+      params.ignoredNetThreshold = v < 0 ? INT_MAX : v;
+    } else if (key == "Pin") {
+      r.skipWords(3);
+      double v = 0.0;
+      if (!parseDouble(in.word(), v)) r.formatError();
+      if (!(v >= 0.0)) settingError(" \"Pin Blockage Factor\" should be larger than 0");
+      std::printf("set Pin Blockage Factor = %.3lf\n", v);
+      params.pinBlockageFactor = v;
+    } else {
+      r.formatError();
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// ISPD'08 problem file
+
+namespace {
+
+constexpr int kMaxLayers = 1000;
+
+// Per-layer list: two descriptive words, then one non-negative integer per layer.
+void readLayerList(TextInput& in, int layers, std::vector<int>& out, const char* what) {
+  in.requireWord(what);
+  in.requireWord(what);
+  for (int i = 0; i < layers; ++i) {
+    const int v = in.requireInt(what);
+    if (v < 0) in.fail(format("%s of layer %d is negative (%d)", what, i + 1, v));
+    out[std::size_t(i)] = v;
+  }
+}
+
+// Reads the next whole line as the given leading words followed by `count` integers.
+void parseLineInts(TextInput& in, std::initializer_list<const char*> words, int* values, int count, const char* what) {
+  const int lineNo = in.line();
+  const std::string_view line = in.restOfLine();
+  std::size_t p = 0;
+  auto next = [&]() -> std::string_view {
+    while (p < line.size() && (line[p] == ' ' || line[p] == '\t' || line[p] == '\r')) ++p;
+    const std::size_t s = p;
+    while (p < line.size() && line[p] != ' ' && line[p] != '\t' && line[p] != '\r') ++p;
+    return line.substr(s, p - s);
+  };
+  for (const char* w : words)
+    if (next() != w) in.failAt(lineNo, format("expected %s", what));
+  for (int i = 0; i < count; ++i)
+    if (!parseInt(next(), values[i])) in.failAt(lineNo, format("expected %s", what));
+}
+
+// Membership test of a net's pins: a linear scan for small nets, a hash set for large ones,
+// so that nets of thousands of pins do not cost a quadratic scan. Both give the same answer.
+class PinSet {
+ public:
+  void clear() {
+    points.clear();
+    keys.clear();
+  }
+  // Inserts the key; false when it was already present.
+  bool insert(std::uint64_t key) {
+    if (!keys.empty()) return keys.insert(key).second;
+    for (std::uint64_t k : points)
+      if (k == key) return false;
+    points.push_back(key);
+    if (points.size() > kLinearLimit) keys.insert(points.begin(), points.end());
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t kLinearLimit = 32;
+  std::vector<std::uint64_t> points;
+  std::unordered_set<std::uint64_t> keys;  // membership only; never iterated
+};
+
+}  // namespace
+
+void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
+  TextInput in;
+  if (!in.open(path)) missingFile(path);
+  std::printf("read %s\n", path);
+
+  int grid[3];
+  parseLineInts(in, {"grid"}, grid, 3, "\"grid\" and three integers");
+  db.gridX = grid[0], db.gridY = grid[1], db.numLayers = grid[2];
+  if (db.gridX < 1 || db.gridY < 1) in.fail(format("grid size %d x %d is below 1 x 1", db.gridX, db.gridY));
+  if (std::int64_t(db.gridX) * db.gridY > INT_MAX) in.fail(format("grid %d x %d has too many tiles", db.gridX, db.gridY));
+  if (db.numLayers < 1 || db.numLayers > kMaxLayers) in.fail(format("layer count %d is outside 1..%d", db.numLayers, kMaxLayers));
+
+  const std::size_t L = std::size_t(db.numLayers);
+  for (auto* v : {&db.verticalCapacity, &db.horizontalCapacity, &db.minWireWidth, &db.minWireSpacing, &db.viaSpacing,
+                  &db.wirePitch, &db.verticalTracks, &db.horizontalTracks})
+    v->assign(L, 0);
+  readLayerList(in, db.numLayers, db.verticalCapacity, "vertical capacity");
+  readLayerList(in, db.numLayers, db.horizontalCapacity, "horizontal capacity");
+  readLayerList(in, db.numLayers, db.minWireWidth, "minimum width");
+  readLayerList(in, db.numLayers, db.minWireSpacing, "minimum spacing");
+  readLayerList(in, db.numLayers, db.viaSpacing, "via spacing");
+
+  db.totalVerticalTracks = 0;
+  db.totalHorizontalTracks = 0;
+  for (std::size_t i = 0; i < L; ++i) {
+    const std::int64_t pitch = std::int64_t(db.minWireWidth[i]) + db.minWireSpacing[i];
+    if (pitch < 1 || pitch > INT_MAX) in.fail(format("wire pitch (width + spacing) of layer %zu is %lld, expected at least 1", i + 1, (long long)pitch));
+    db.wirePitch[i] = int(pitch);
+    db.verticalTracks[i] = db.verticalCapacity[i] / db.wirePitch[i];
+    db.horizontalTracks[i] = db.horizontalCapacity[i] / db.wirePitch[i];
+    if (std::int64_t(db.totalVerticalTracks) + db.verticalTracks[i] > INT_MAX ||
+        std::int64_t(db.totalHorizontalTracks) + db.horizontalTracks[i] > INT_MAX)
+      in.fail("total track count exceeds the 32-bit range");
+    db.totalVerticalTracks += db.verticalTracks[i];
+    db.totalHorizontalTracks += db.horizontalTracks[i];
+  }
+
+  in.restOfLine();
+  int origin[4];
+  parseLineInts(in, {}, origin, 4, "the grid origin and tile size (four integers)");
+  db.originX = origin[0], db.originY = origin[1], db.tileWidth = origin[2], db.tileHeight = origin[3];
+  if (db.tileWidth < 1 || db.tileHeight < 1) in.fail(format("tile size %d x %d is below 1", db.tileWidth, db.tileHeight));
+
+  in.skipBlankLines();
+  int netCount = 0;
+  parseLineInts(in, {"num", "net"}, &netCount, 1, "\"num net\" and the net count");
+  if (netCount < 0) in.fail(format("net count %d is negative", netCount));
+  std::printf("Number of nets: %d\n", netCount);
+
+  db.repeatPinCount.assign(std::size_t(db.gridX), std::vector<int>(std::size_t(db.gridY), 0));
+  db.pinCount.assign(std::size_t(db.gridX), std::vector<int>(std::size_t(db.gridY), 0));
+  db.nets.clear();
+
+  Net current;
+  PinSet seen3D, seen2D;
+  for (int n = 0; n < netCount; ++n) {
+    in.requireWord("a net name");
+    current.id = in.requireInt("the net id");
+    const int pins = in.requireInt("the pin count");
+    if (pins < 0) in.fail(format("pin count %d is negative", pins));
+    in.requireInt("the net's minimum width");
+    in.restOfLine();  // an optional layer range and weight; no stage uses them
+    current.pins2D.clear();
+    current.pins3D.clear();
+    seen3D.clear();
+    seen2D.clear();
+    for (int p = 0; p < pins; ++p) {
+      const int x = in.requireInt("a pin's x coordinate");
+      const int y = in.requireInt("a pin's y coordinate");
+      const int layer = in.requireInt("a pin's layer");
+      const std::int64_t tx = (std::int64_t(x) - db.originX) / db.tileWidth;
+      const std::int64_t ty = (std::int64_t(y) - db.originY) / db.tileHeight;
+      if (tx < 0 || tx >= db.gridX || ty < 0 || ty >= db.gridY)
+        in.fail(format("pin (%d, %d) lies outside the %d x %d grid", x, y, db.gridX, db.gridY));
+      if (layer < 1 || layer > db.numLayers) in.fail(format("pin layer %d is outside 1..%d", layer, db.numLayers));
+      const Point pt(int(tx), int(ty), layer - 1);
+      const std::uint64_t tile = std::uint64_t(tx) * std::uint64_t(db.gridY) + std::uint64_t(ty);
+      if (!seen3D.insert(tile * std::uint64_t(kMaxLayers + 1) + std::uint64_t(pt.z))) {
+        ++db.repeatPinCount[pt.x][pt.y];
+        continue;
+      }
+      current.pins3D.push_back(pt);
+      if (seen2D.insert(tile)) current.pins2D.push_back(pt);
+      ++db.pinCount[pt.x][pt.y];
+    }
+    const bool tooMany = current.pins3D.size() > std::size_t(params.ignoredNetThreshold);
+    if (!tooMany && current.pins2D.size() > 1) db.nets.push_back(current);
+  }
+
+  // Adjustments: a clean end of file right after the nets means none.
+  in.restOfLine();
+  in.skipBlankLines();
+  if (in.atEnd()) return;
+  const int adjustments = in.requireInt("the capacity adjustment count");
+  if (adjustments < 0) in.fail(format("capacity adjustment count %d is negative", adjustments));
+  for (int a = 0; a < adjustments; ++a) {
+    int v[7];
+    static const char* const kWhat[7] = {"an adjustment's x1", "an adjustment's y1", "an adjustment's layer1",
+                                         "an adjustment's x2", "an adjustment's y2", "an adjustment's layer2",
+                                         "an adjustment's capacity"};
+    for (int i = 0; i < 7; ++i) v[i] = in.requireInt(kWhat[i]);
+    const int x1 = v[0], y1 = v[1], l1 = v[2], x2 = v[3], y2 = v[4], l2 = v[5], cap = v[6];
+    if (l1 < 1 || l1 > db.numLayers || l2 < 1 || l2 > db.numLayers)
+      in.fail(format("adjustment layer %d/%d is outside 1..%d", l1, l2, db.numLayers));
+    const bool inGrid = x1 >= 0 && x1 < db.gridX && y1 >= 0 && y1 < db.gridY && x2 >= 0 && x2 < db.gridX && y2 >= 0 &&
+                        y2 < db.gridY;
+    const std::int64_t manhattan = std::llabs(std::int64_t(x1) - x2) + std::llabs(std::int64_t(y1) - y2);
+    if (!inGrid || manhattan != 1)
+      in.fail(format("adjustment (%d,%d)-(%d,%d) is not a pair of neighbouring tiles of the grid", x1, y1, x2, y2));
+    if (cap < 0) in.fail(format("adjusted capacity %d is negative", cap));
+    RPoint e;
+    int layerDefault;
+    const int z = l1 - 1;
+    if (x1 == x2) {
+      e = RPoint(x1, std::min(y1, y2), z, 0);
+      layerDefault = db.verticalCapacity[std::size_t(z)];
+    } else {
+      e = RPoint(std::min(x1, x2), y1, z, 1);
+      layerDefault = db.horizontalCapacity[std::size_t(z)];
+    }
+    if (cap == layerDefault) continue;
+    db.adjEdges.push_back(e);
+    db.adjCapacity.push_back(cap / db.wirePitch[std::size_t(z)]);
+  }
+}

@@ -1,0 +1,12 @@
+#pragma once
+// Readers of the parameter file and of the problem files.
+
+struct NetDB;
+struct parameterSet;
+
+// Reads the .set file into params, echoing every accepted value; bad input ends the run.
+void Input_Setting(const char* path, NetDB& db, parameterSet& params);
+
+// Reads an ISPD'08 problem file into db; nets on fewer than two tiles or with more distinct
+// pins than params.ignoredNetThreshold are dropped. Bad input ends the run.
+void Input_ISPD(const char* path, NetDB& db, parameterSet& params);

@@ -1,0 +1,44 @@
+#pragma once
+// Whole-file text scanner for the readers: words, integers and lines with line numbers,
+// so every complaint can name the file and the line.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class TextInput {
+ public:
+  // Loads the file; false when it cannot be opened or read.
+  bool open(const char* path);
+
+  const std::string& path() const { return filePath; }
+  int line() const { return lineNo; }
+  bool atEnd() const { return pos >= text.size(); }
+
+  // Next word, across line ends; empty at the end of the file.
+  std::string_view word();
+  // Next word, or ends the run naming `what` when the file ends first.
+  std::string_view requireWord(const char* what);
+  // Next word as a 32-bit integer, or ends the run naming `what`.
+  int requireInt(const char* what);
+  // Skips blanks (not line ends) and reports whether the current line has nothing left.
+  bool lineExhausted();
+  // Rest of the current line (without its end), then moves to the next line.
+  std::string_view restOfLine();
+  // Skips lines holding only white space; stops at the first non-blank character.
+  void skipBlankLines();
+
+  [[noreturn]] void fail(const std::string& what) const;
+  [[noreturn]] void failAt(int line, const std::string& what) const;
+
+ private:
+  std::string filePath;
+  std::string text;
+  std::size_t pos = 0;
+  int lineNo = 1;
+};
+
+// Strict decimal integer: optional sign, digits only, within the 32-bit range.
+bool parseInt(std::string_view w, int& out);
+// Strict decimal number as strtod reads it, the whole word consumed.
+bool parseDouble(std::string_view w, double& out);

@@ -1,0 +1,64 @@
+// Mode selection, usage errors and the maze override of the command line.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "Flow.h"
+#include "support/RunProcess.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+
+const char* kUsage =
+    "!!!!  Korvane 2.0 !!!! \n"
+    "format error..\n"
+    "./Korvane  ISPD  <ISPD'08 fomat input file>  <Parameter setting file>  [Output file]\n"
+    "./Korvane  ICCAD  <Circuit.aux file>  <Placement solution.pl file>  <Parameter setting file> [Output file]\n";
+
+TEST(CommandLine, WrongModeOrArgumentCountPrintsUsage) {
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+  } kCases[] = {
+      {"no arguments", {}},
+      {"unknown mode", {"ROUTE", "a", "b", "c"}},
+      {"lower-case mode word", {"ispd", "a.gr", "b.set", "c.out"}},
+      {"ISPD with two arguments", {"ISPD", "a.gr", "b.set"}},
+      {"ISPD with five arguments", {"ISPD", "a", "b", "c", "3", "x"}},
+      {"ICCAD with three arguments", {"ICCAD", "a.aux", "b.pl", "c.set"}},
+      {"TEST with five arguments", {"TEST", "a.aux", "b.pl", "c.gr", "d.set", "e"}},
+      {"TEST with three arguments", {"TEST", "a.aux", "b.pl", "c.gr"}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const RunResult r = runKorvane(c.args);
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.out, kUsage);
+  }
+}
+
+TEST(CommandLine, BookshelfModesStopWithAClearError) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"ICCAD", "c.aux", "c.pl", "p.set", "out"}, {"TEST", "c.aux", "c.pl", "c.gr", "p.set"}}) {
+    const RunResult r = runKorvane(args);
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_THAT(r.err, HasSubstr("Error: c.aux: "));
+    EXPECT_THAT(r.out, ::testing::Not(HasSubstr("format error")));
+  }
+}
+
+TEST(CommandLine, MazeOverrideParsesLikeAtoiWithWrap) {
+  const struct {
+    const char* text;
+    int value;
+  } kCases[] = {
+      {"3", 3},       {"-1", -1},      {"abc", 0},         {"", 0},          {"  +12x", 12},
+      {"\t-7", -7},   {"4294967297", 1}, {"-2147483649", 2147483647}, {"2147483648", -2147483647 - 1}, {"1e3", 1},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(parseMazeOverride(c.text), c.value);
+  }
+}
+
+}  // namespace

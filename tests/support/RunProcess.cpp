@@ -1,0 +1,65 @@
+#include "support/RunProcess.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+std::string readFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+TempDir::TempDir() {
+  std::string templ = (std::filesystem::temp_directory_path() / "korvane-test-XXXXXX").string();
+  if (!mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
+  path = templ;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path, ec);
+}
+
+std::string TempDir::write(const std::string& name, const std::string& text) const {
+  const std::string p = file(name);
+  std::ofstream(p, std::ios::binary) << text;
+  return p;
+}
+
+RunResult runProcess(const std::string& program, const std::vector<std::string>& args, const std::string& workDir) {
+  TempDir capture;
+  const std::string outPath = capture.file("stdout"), errPath = capture.file("stderr");
+  const pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
+    if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  RunResult r;
+  r.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.out = readFile(outPath);
+  r.err = readFile(errPath);
+  return r;
+}
+
+RunResult runKorvane(const std::vector<std::string>& args, const std::string& workDir) {
+  return runProcess(KORVANE_EXE, args, workDir);
+}

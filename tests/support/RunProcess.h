@@ -1,0 +1,30 @@
+#pragma once
+// Runs a program as a child process and collects what it printed and how it ended.
+
+#include <string>
+#include <vector>
+
+struct RunResult {
+  int exitStatus = -1;  // exit code, or -1 when the process did not exit normally (signal)
+  std::string out, err;
+};
+
+// Runs `program` with `args` in directory `workDir` (empty: the current one).
+RunResult runProcess(const std::string& program, const std::vector<std::string>& args, const std::string& workDir = "");
+
+// Runs the Korvane executable of this build.
+RunResult runKorvane(const std::vector<std::string>& args, const std::string& workDir = "");
+
+// A fresh empty directory under the system temp directory, removed with its contents on destruction.
+struct TempDir {
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  // Writes `text` to the file `name` in the directory and returns its path.
+  std::string write(const std::string& name, const std::string& text) const;
+  std::string file(const std::string& name) const { return path + "/" + name; }
+  std::string path;
+};
+
+std::string readFile(const std::string& path);

@@ -16,8 +16,9 @@ test: build
 
 # Runs from the build directory, where the Steiner tables are generated.
 demo: build
+	rm -f $(BUILD)/demo.out $(BUILD)/demo.out.ofinfo
 	cd $(BUILD) && ./Korvane ISPD ../examples/tiny.gr ../examples/default.set demo.out
-	@echo "Routing result: $(BUILD)/demo.out   Overflow report: $(BUILD)/demo.out.ofinfo"
+	@for f in demo.out demo.out.ofinfo; do if [ -f $(BUILD)/$$f ]; then echo "written: $(BUILD)/$$f"; fi; done
 
 # Test suite with address and undefined-behaviour sanitizers.
 sanitize: deps

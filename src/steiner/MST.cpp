@@ -47,7 +47,7 @@ void LinkHeap::reserve(std::uint64_t count) {
   }
 }
 
-void LinkHeap::siftUp(std::size_t hole, const Link& link) {
+inline void LinkHeap::siftUp(std::size_t hole, const Link& link) {
   // Only strictly dearer parents move down, so a link never passes an equal one above it.
   while (hole > 0) {
     const std::size_t parentPos = (hole - 1) / 2;
@@ -138,6 +138,7 @@ void BuildCongestionDrivenTree(std::vector<Net>& nets) {
     if (net.pins2D.size() <= 1) continue;
     links.clear();
     MST(net.pins2D, links, emptyMap, false);
+    net.twoPins.reserve(net.twoPins.size() + links.size());  // exact: one allocation, no slack per net
     for (const Link& link : links) {
       const TwoPin twoPin(net.pins2D[std::size_t(link.first)], net.pins2D[std::size_t(link.second)], int(k));
       if (twoPin.p1 == twoPin.p2) continue;  // both ends in one tile: nothing to route

@@ -113,11 +113,11 @@ struct HandTables {
   std::vector<std::string> pow[10];  // lengths-file bytes of each group
   std::string post[10];              // topologies-file bytes of the block
 
-  // Steiner points at (row 1, column 1); every branch hangs on the first Steiner point, the root.
-  static std::string topology(int d, int root = -1) {
-    std::string s(d - 2, char(0x11 + 55));
-    std::vector<int> nb(2 * d - 2, d);
-    if (root >= 0) nb[d] = root;
+  // A topology record: every Steiner point at `rowcol`; by default every branch hangs on the first
+  // Steiner point, the root.
+  static std::string topology(int d, std::vector<int> nb = {}, int rowcol = 0x11) {
+    std::string s(d - 2, char(rowcol + 55));
+    if (nb.empty()) nb.assign(2 * d - 2, d);
     for (int b = 0; b + 1 < 2 * d - 2; b += 2) s += char((nb[b] << 4) | nb[b + 1]);
     s += '\n';
     return s;

@@ -252,18 +252,20 @@ int clampToLinks(int b, int a1, int a2) {
 }
 
 // Hangs t1's branch a (copied into res at a + off) on branch `to` of res: a points to `to`, and
-// each further branch on a's old path to t1's root points back to the one before it. A malformed
-// t1 without a root is cut off after 2d-2 steps instead of looping.
+// each further branch on a's old path to t1's root points back to the one before it. The path
+// holds Steiner points only; a malformed t1 (a pin on the path, no root) stops the walk with an
+// internal error instead of writing into other slots or looping.
 void rehangPath(const Tree& t1, int a, int off, Branch* res, int to) {
   int prev = to, cur = a;
   for (int step = 0; step < 2 * t1.deg - 2; ++step) {
+    if (cur < t1.deg || cur >= 2 * t1.deg - 2) break;
     const int next = t1.branch[cur].n;
     res[cur + off].n = prev;
     if (next == cur) return;
     prev = cur + off;
     cur = next;
   }
-  reportInconsistency("flute", 1, " sub-tree without a root");
+  reportInconsistency("flute", 1, " sub-tree path to its root leaves the Steiner points");
 }
 
 Branch translated(const Branch& b, int off) { return {b.x, b.y, b.n + off}; }

@@ -107,4 +107,16 @@ TEST(HMergeTree, BreakPinBetweenItsLinksSharesNothing) {
                  {{1, 0, 5}, {3, 1, 6}, {0, 2, 5}, {2, 3, 7}, {4, 4, 6}, {1, 2, 7}, {3, 3, 6}, {2, 3, 6}});
 }
 
+// A part whose Steiner points link in a circle has no root; the joins must stop and say so.
+TEST(MergeTreeGuards, SubTreeWithoutRootIsReportedNotWalkedForever) {
+  const Tree t1 = makeTree(4, 0, {{0, 0, 4}, {1, 1, 4}, {2, 2, 5}, {3, 3, 4}, {1, 1, 5}, {2, 2, 4}});
+  const Tree t2 = makeTree(3, 0, {{3, 3, 3}, {4, 4, 3}, {5, 5, 3}, {4, 4, 3}});
+  for (int join = 0; join < 2; ++join) {
+    testing::internal::CaptureStdout();
+    const Tree t = join == 0 ? vmergetree(t1, t2) : dmergetree(t1, t2);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "ERROR flute 1 sub-tree path to its root leaves the Steiner points\n");
+  }
+}
+
 }  // namespace

@@ -52,6 +52,7 @@ const struct {
 };
 
 TEST(NetBreaking, CornerSplitFindsTheSmallestBlock) {
+  useSteinerTables();
   const std::vector<int> xs = tens(10), ys = steps(10);
   for (const auto& c : kCorners) {
     SCOPED_TRACE(c.name);
@@ -118,6 +119,7 @@ TEST(NetBreaking, EqualScoresAreTriedInListOrder) {
 // and a later try replaces an earlier one only when strictly shorter: on equal lengths the tree
 // must be the very one of the lower accuracy.
 TEST(NetBreaking, LaterTriesWinOnlyWhenStrictlyShorter) {
+  useSteinerTables();
   std::mt19937 rng(11);
   int equalCases = 0, improvedCases = 0;
   for (int k = 0; k < 300; ++k) {
@@ -147,6 +149,7 @@ TEST(NetBreaking, LaterTriesWinOnlyWhenStrictlyShorter) {
 }
 
 TEST(NetBreaking, AccuracyBelowOneTriesOneBreak) {
+  useSteinerTables();
   std::mt19937 rng(3);
   for (int k = 0; k < 20; ++k) {
     const int d = 10 + k;

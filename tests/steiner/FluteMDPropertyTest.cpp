@@ -28,6 +28,7 @@ bool samePinsInRowOrder(const Tree& t, const std::vector<int>& x, const std::vec
 }
 
 TEST(FluteLargeNets, TreesAreWellFormedAndShorterThanSpanningTrees) {
+  useSteinerTables();
   const struct {
     const char* name;
     int range;
@@ -58,6 +59,7 @@ TEST(FluteLargeNets, TreesAreWellFormedAndShorterThanSpanningTrees) {
 
 // Exact optima by the oracle; the trees may not be shorter, and on average only slightly longer.
 TEST(FluteLargeNets, CloseToOptimalOnTenToTwelvePins) {
+  useSteinerTables();
   std::mt19937 rng(77);
   double sumExcess = 0, worst = 0;
   int nets = 0, wlAbove = 0;
@@ -81,6 +83,7 @@ TEST(FluteLargeNets, CloseToOptimalOnTenToTwelvePins) {
 
 // Degrees across the dispatch boundaries, coincident pins included.
 TEST(FluteLargeNets, EveryDegreeFromTwoUp) {
+  useSteinerTables();
   std::mt19937 rng(8);
   for (int d = 2; d <= 40; ++d) {
     for (const int range : {1, 3, 1000}) {

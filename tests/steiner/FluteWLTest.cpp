@@ -14,6 +14,7 @@
 namespace {
 
 TEST(FluteLengthOnly, SmallNetsMatchTheBuiltTree) {
+  useSteinerTables();
   std::mt19937 rng(1);
   for (int k = 0; k < 400; ++k) {
     const int d = 2 + k % 8;
@@ -40,6 +41,7 @@ TEST(FluteLengthOnly, ThreePinsGiveTheHalfPerimeterInAnyOrder) {
 // Large nets: the estimate describes a real tree (never below the optimum or the half-perimeter)
 // and stays close to the built tree.
 TEST(FluteLengthOnly, LargeNetsAreRealisticEstimates) {
+  useSteinerTables();
   std::mt19937 rng(4);
   long long estimated = 0, built = 0;
   for (int k = 0; k < 300; ++k) {
@@ -57,6 +59,7 @@ TEST(FluteLengthOnly, LargeNetsAreRealisticEstimates) {
 
 // Duplicates at consecutive y positions are removed; the smaller x rank stays.
 TEST(FluteDuplicates, RepeatedPinsAreRemovedBeforeBuilding) {
+  useSteinerTables();
   // Pins in y order: (5,0) (5,0) (1,2) (8,2) (8,2) (8,2) (3,4): x ranks 1 2 0 4 5 6 3
   // (x list 1 3 5 5 8 8 8; equal x values are ranked in their sorted order).
   int xs[] = {1, 3, 5, 5, 8, 8, 8}, ys[] = {0, 0, 2, 2, 2, 2, 4}, s[] = {2, 3, 0, 4, 5, 6, 1};
@@ -87,6 +90,7 @@ TEST(FluteDuplicates, AllPinsOnOneSpotLeaveNothingToConnect) {
 }
 
 TEST(FluteDuplicates, LargeNetsWithRepeatsStayWellFormed) {
+  useSteinerTables();
   std::mt19937 rng(21);
   for (int k = 0; k < 100; ++k) {
     const int d = 10 + int(rng() % 60);
@@ -104,6 +108,7 @@ TEST(FluteDuplicates, LargeNetsWithRepeatsStayWellFormed) {
 // Re-optimising a neighbourhood keeps a valid tree whose length field stays exact and, with
 // optimal small trees, never grows.
 TEST(FluteLocalRefinement, KeepsTheTreeValidAndNeverLonger) {
+  useSteinerTables();
   std::mt19937 rng(9);
   int changed = 0;
   for (int k = 0; k < 200; ++k) {

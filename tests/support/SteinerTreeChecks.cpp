@@ -66,3 +66,5 @@ RandomNet sortedNet(std::vector<int> x, std::vector<int> y) {
   fluteBreaking::sortPins(d, n.x.data(), n.y.data(), n.xs.data(), n.ys.data(), n.s.data(), nullptr);
   return n;
 }
+
+void useSteinerTables() { readLUT(); }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "db/Report.h"
+#include "steiner/LutTestSupport.h"
 #include "steiner/fluteBreaking.h"
 
 std::string treeFault(const Tree& tree, int d, const int* px, const int* py) {
@@ -67,4 +68,4 @@ RandomNet sortedNet(std::vector<int> x, std::vector<int> y) {
   return n;
 }
 
-void useSteinerTables() { readLUT(); }
+void useSteinerTables() { lut_test::useBuiltTables(); }

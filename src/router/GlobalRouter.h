@@ -153,6 +153,11 @@ class GlobalRouter {
   // Recomputes func_2Dmap by the mode's rule and reports every entry that differs.
   void checkCost(int mode) const;
 
+  // --- Steiner-guided decomposition (InitialRoute.cpp) ---
+  // Adds the unit edges of the straight segment a-b (a and b share x or y) to net.steinerEdges,
+  // duplicates kept; nothing when a and b share a tile.
+  void FluteFlat(const Point& a, const Point& b, Net& net) const;
+
  private:
   // Congestion term s(d, c) of the table, index clamped into 0 .. 999.
   float congestion(int d, int c) const;

@@ -141,6 +141,7 @@ void monotonicStage(GlobalRouter& router, NetDB& db, std::vector<Order>& orders,
 void mazeStage(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, const parameterSet& params) {
   std::printf("===================Start Maze Routing===================\n");
   const std::clock_t start = std::clock();
+  router.historyCostMode = params.historyCostMode;  // read only by the history-table utilities
   router.hardOverflowCost = false;
   router.costSlope = 0.5;
   router.costHeight = 150.0f;

@@ -11,6 +11,7 @@
 #include "db/Report.h"
 #include "db/Timer.h"
 #include "db/parameterSet.h"
+#include "steiner/MST.h"
 
 namespace {
 
@@ -45,9 +46,10 @@ int parseMazeOverride(const char* text) {
 }
 
 void main_ISPD(NetDB& db, parameterSet& params, const char* outputPath) {
-  (void)db;
   (void)params;
   (void)outputPath;
+  std::printf("Net Decomposition\n");
+  BuildCongestionDrivenTree(db.nets);
 }
 
 int korvaneMain(int argc, char** argv) {

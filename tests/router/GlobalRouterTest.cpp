@@ -155,6 +155,12 @@ TEST(RouterConstruction, LayeredStateIsMadeOnlyOnRequest) {
   g.usage3D.at(1, 2, 3).z = 5;
   g.allocate3D();  // a second call keeps the state
   EXPECT_EQ(g.usage3D.at(1, 2, 3).z, 5);
+  // A wrapped search stamp clears the stamps of every layer.
+  g.cells.at(0, 0, 0).visitStamp = 9;
+  g.cells.at(1, 2, 3).targetStamp = 9;
+  g.cells.clearStamps();
+  EXPECT_EQ(g.cells.at(0, 0, 0).visitStamp, -1);
+  EXPECT_EQ(g.cells.at(1, 2, 3).targetStamp, -1);
 }
 
 using GetCostDeathTest = ::testing::Test;

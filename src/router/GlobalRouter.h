@@ -1,0 +1,136 @@
+#pragma once
+// The planar routing engine: the grid, the cost settings and table, congestion history, the
+// open set of the maze searches and the run totals. Built once by the flow driver and kept
+// for the whole run; the layered stage reuses it after calling grid.allocate3D().
+//
+// Methods are split by concern: construction here (GlobalRouter.cpp), the cost model
+// (CostModel.cpp), commit, rip-up and statistics (RoutePath.cpp), history (History.cpp).
+
+#include <array>
+#include <vector>
+
+#include "db/Geometry.h"
+#include "db/Timer.h"
+#include "router/GridGraph.h"
+#include "router/fib.h"
+
+struct Net;
+struct TwoPin;
+
+// Process-wide timers of the layered maze search.
+extern Timer t_do_cpu_maze, t_do_cpu_maze_total;
+
+class GlobalRouter {
+ public:
+  FibHeapPtr heap;       // open set of the maze searches, empty between searches
+  fibque queue;          // sorted deque beside the heap
+  int searchStamp = 0;   // id of the current maze search
+  int xNum = 0, yNum = 0, zNum = 0;
+  double costSlope = 0.3;    // slope of the congestion table
+  GridGraph grid;
+  bool historyOn = false;          // history recorded by commits and charged by cost rule 2
+  bool hardOverflowCost = false;   // post-routing rule H
+  int historyCostMode = 1;         // law of historyCost
+  double historyPow = 1.8;         // exponent of the history term; the maze stage sets it
+  bool useSteinerEdges = true;     // preferred-edge discount of the monotonic router
+  int hCapacity = 0, vCapacity = 0;  // tracks of a horizontal / vertical planar edge, all layers
+  int historyRounds = 0;
+  int totalOF = 0;                 // overflow units of the committed planar paths
+  float via_cost = 1.0f;           // planar bend cost
+  float baseCost = 10.0f;          // weight of every edge cost; set per stage
+  float costOffset = 0.0f;         // additive edge cost of rule 2; set per stage
+  float costHeight = 150.0f;       // height of the congestion table
+  float historyBase = 350.0f;      // divisor of the history term
+  EdgeGrid<int> hHistory;          // hHistory[x][y]: history count of horizontal edge (x, y)
+  EdgeGrid<int> vHistory;          // vHistory[x][y]: history count of vertical edge (x, y)
+  std::array<float, 1000> costArray{};  // congestion table, centred at maxCapacity
+  std::vector<double> historyCost;      // cost per history value
+  int maxHistory = 0;              // largest history count seen by UpdateHistory
+  int maxCapacity = 0;             // max(hCapacity, vCapacity): centre of the congestion table
+  int stage = 0;                   // 0 pattern, 1 monotonic, 2 maze, 3 post routing
+  int Wlen2D = 0;                  // committed planar wire units
+  int totalVia = 0;                // committed vias of the layered solution
+  int costMode3D = -1;             // layered price curve
+  int viaCost = 1;                 // the parameter file's via cost; set by the driver
+  std::vector<Point> sources, targets;  // seeds and goals of the current maze search
+  std::vector<int> wirePitch;           // per layer: minimum width + spacing
+  std::vector<int> hCapPerLayer, vCapPerLayer;  // per layer tracks
+
+  // Builds the grid and pre-loads its demand: every capacity adjustment adds the tracks it
+  // removes from its layer, then every tile's pins block a share of its incident edges
+  // (pinBlockageFactor tracks per pin, rounded up, never past the edge's capacity). Prints
+  // "total adjust capacity=%d". Pin-count grids are [x][y]; missing entries count as 0.
+  GlobalRouter(int xNum, int yNum, int zNum, int hCapacity, int vCapacity, std::vector<int> hCapPerLayer,
+               std::vector<int> vCapPerLayer, const std::vector<RPoint>& adjEdges,
+               const std::vector<int>& adjCapacity, const std::vector<int>& wirePitch,
+               const std::vector<std::vector<int>>& repeatPinCount, const std::vector<std::vector<int>>& pinCount,
+               double pinBlockageFactor);
+  GlobalRouter(const GlobalRouter&) = delete;
+  GlobalRouter& operator=(const GlobalRouter&) = delete;
+
+  // --- cost model (CostModel.cpp) ---
+  // Rebuilds costArray from costHeight, costSlope and maxCapacity.
+  void initialCostArray();
+  // Rebuilds func_2Dmap: mode 0 rule 0, 1 rule 1, 2 rule 2; another mode reports and changes nothing.
+  void initialFunc_2Dmap(int mode);
+  // Recomputes one entry by the rule of the current stage (hori 1 / 0), or the bend entry (hori 2).
+  void update2DmapCost(int x, int y, int hori);
+  // Price of a unit edge for L-shape routing; hori nonzero = horizontal.
+  float PatternCost(int x, int y, int hori, const Net& net) const;
+  // Price of a unit edge for monotonic routing.
+  float DPCost(int x, int y, bool hori, const Net& net) const;
+  // Price of the existing planar edge by cost-map rule 0, 1 or 2 (what func_2Dmap holds).
+  float edgeCost(int rule, int x, int y, bool hori) const;
+
+  // --- commit, rip-up, statistics (RoutePath.cpp) ---
+  // Commits a path of a connection of `net`; returns the units it left over capacity. p1, p2 unread.
+  int RoutePath(const Point& p1, const Point& p2, const std::vector<RPoint>& path, Net& net);
+  // Removes a committed path (the vector stays); nothing happens when p1 and p2 share a tile.
+  void RipUp(const Point& p1, const Point& p2, const std::vector<RPoint>& path, Net& net);
+  // Largest demand, overflow, via units and wire units along the connection's current path.
+  void getScore(int& maxUsage, int& overflow, int& vias, int& wireUnits, const TwoPin* twoPin) const;
+  // Largest history count (first such edge in (x, y)) and largest demand - capacity (>= 0).
+  int getMaxHistory(int& x, int& y, int& maxOverflow) const;
+  // Sum of the demand of every planar edge, pre-load included.
+  int getWirelength() const;
+  int getWirelength(int& maxOverflow) const;
+  // Sum of max(0, demand - capacity) over every planar edge.
+  int getOverflow() const;
+  void showPath(const std::vector<RPoint>& path) const;
+  // Sets the connection's overflow to 0 and returns the sum of the cost-map entries of its path.
+  float PathScore(TwoPin* twoPin, const Net& net) const;
+  void addAdjustment(int x, int y, int value, bool hori);
+
+  // --- congestion history (History.cpp) ---
+  void convertHistoryBase(float newBase);
+  void convertHistoryPow(double newPow);
+  void updateHistoryCost();
+  // Replaces every positive count by its percentile rank (largest = 100).
+  void sortHistory();
+  void historyInc(const std::vector<RPoint>& path);
+  void UpdateHistory(bool);
+  void initHistory();
+  // Recomputes func_2Dmap by the mode's rule and reports every entry that differs.
+  void checkCost(int mode) const;
+
+ private:
+  // Congestion term s(d, c) of the table, index clamped into 0 .. 999.
+  float congestion(int d, int c) const;
+  // Post-routing rule H(d, c, h).
+  float hardCost(int d, int c, int h) const;
+  int historyOf(int x, int y, bool hori) const { return hori ? hHistory[x][y] : vHistory[x][y]; }
+  int& historyRef(int x, int y, bool hori) { return hori ? hHistory[x][y] : vHistory[x][y]; }
+  int capacityOf(bool hori) const { return hori ? hCapacity : vCapacity; }
+  template <class F>
+  void forEachEdge(F&& f) const;
+};
+
+// Calls f(x, y, hori) for every existing planar edge: horizontal edges first (x outer, y inner),
+// then vertical edges (x outer, y inner).
+template <class F>
+void GlobalRouter::forEachEdge(F&& f) const {
+  for (int x = 0; x < xNum - 1; ++x)
+    for (int y = 0; y < yNum; ++y) f(x, y, true);
+  for (int x = 0; x < xNum; ++x)
+    for (int y = 0; y < yNum - 1; ++y) f(x, y, false);
+}

@@ -16,6 +16,7 @@
 
 struct Net;
 struct TwoPin;
+struct BoundingBox;
 
 // Process-wide timers of the layered maze search.
 extern Timer t_do_cpu_maze, t_do_cpu_maze_total;
@@ -67,6 +68,45 @@ class GlobalRouter {
                double pinBlockageFactor);
   GlobalRouter(const GlobalRouter&) = delete;
   GlobalRouter& operator=(const GlobalRouter&) = delete;
+
+  // --- routers (PatternRoute.cpp, MonotonicRoute.cpp, MazeRoute.cpp) ---
+  // Every router builds the connection's path of planar units, listed from p1 to p2. The pattern
+  // and monotonic routers also commit it (RoutePath) and return the overflow the commit reports;
+  // the maze search only searches, and the caller commits the new or the old path.
+  //
+  // Straight run between two ends that share a column or a row; p1 becomes the left (or lower)
+  // end. The caller passes `path` empty.
+  int Flat(Point& p1, Point& p2, std::vector<RPoint>& path, Net& net);
+  // The cheaper of the two L shapes (equal costs: the one whose horizontal leg lies on the lower
+  // row); p1 becomes the left end (equal x: the former p2). maxUsage: the largest demand along
+  // the new path before its commit. Sets the connection's wireLength.
+  int Pattern(Point& p1, Point& p2, TwoPin* twoPin, Net& net, int& maxUsage);
+  // The cheapest monotonic path inside the ends' box, each bend priced via_cost; p1 becomes the
+  // right end (equal x: the former p1). Sets pathCost, wireLength and maxUsage as Pattern does.
+  int DDPattern(Point& p1, Point& p2, TwoPin* twoPin, Net& net, int& maxUsage);
+  // Best-first search for a just ripped-up connection from its source side to a target pin, the
+  // net's other paths free, bounded by maxLen non-free edges and by the old path's cost. On
+  // success path, p1 (target reached), p2 (source), wireLength and pathCost describe the new
+  // path; on failure they stay (pathCost: the old path's cost). Sets overflow to 0.
+  void MultiMaze(TwoPin* twoPin, Net& net, int maxLen);
+  // Seeds a search on layer 0 of `cells`: marks the targets, opens the sources and grows `box`
+  // over the target side. single: the net has one connection (source p1, target p2).
+  void initialTargetSource(TwoPin* twoPin, Net& net, bool single, std::vector<Point>& sources,
+                           std::vector<Point>& targets, CellGrid& cells, BoundingBox& box);
+  // Ends a search: on `found` rebuilds the connection's path from `reached` back to its source
+  // (planar: every unit on layer 0). Always advances searchStamp and empties the open set.
+  // Returns true when a path was rebuilt; a parent walk longer than the cells the search
+  // opened is reported and counts as a failed search.
+  bool traceBack(TwoPin* twoPin, Net& net, bool found, GridCell* reached, bool planar);
+  // Opens a cell with its key already set: at the deque's head when no deque key is above
+  // it, at the tail when it is at or above the tail's key and below twice that key, else
+  // into the heap.
+  void openInsert(GridCell* cell);
+  // The open cell with the smallest key (equal keys: the heap's first); null when none is left.
+  GridCell* openTakeNext();
+  int openInserts = 0;                // insertions of the current search (bounds traceBack's walk)
+  std::vector<float> dpCostTable;     // DDPattern scratch, kept between calls
+  std::vector<signed char> dpMoveTable;
 
   // --- cost model (CostModel.cpp) ---
   // Rebuilds costArray from costHeight, costSlope and maxCapacity.

@@ -1,0 +1,106 @@
+// Pattern routing: the straight run and the two L shapes of a connection.
+//
+// Flat lists the units of the run between two ends that share a column or a row. Pattern
+// prices both L shapes with PatternCost (one running single-precision sum in walking order), keeps
+// the second on equal costs, so the L with its horizontal leg on the lower row wins, and lists
+// the chosen units from the left end to the right one. Both commit with RoutePath. Cost:
+// linear in the box's half-perimeter.
+
+#include "db/NetDB.h"
+#include "router/GlobalRouter.h"
+
+namespace {
+
+// Appends the horizontal units of row y from column x0 to x1 - 1, left to right.
+void appendRow(std::vector<RPoint>& path, int x0, int x1, int y) {
+  for (int x = x0; x < x1; ++x) path.emplace_back(x, y, 1);
+}
+
+// Appends the vertical units of column x between rows y0 and y1, walking from y0 toward y1:
+// rising units y0 .. y1 - 1, falling units y0 - 1 down to y1.
+void appendColumn(std::vector<RPoint>& path, int x, int y0, int y1) {
+  if (y0 <= y1)
+    for (int y = y0; y < y1; ++y) path.emplace_back(x, y, 0);
+  else
+    for (int y = y0 - 1; y >= y1; --y) path.emplace_back(x, y, 0);
+}
+
+}  // namespace
+
+int GlobalRouter::Flat(Point& p1, Point& p2, std::vector<RPoint>& path, Net& net) {
+  // Copies: p1 and p2 are usually the connection's own fields and are rewritten below.
+  const Point a = p1.x < p2.x ? p1 : p2;
+  const Point b = p1.x < p2.x ? p2 : p1;
+  if (a.x == b.x) {
+    const Point& low = a.y > b.y ? b : a;
+    const Point& high = a.y > b.y ? a : b;
+    p1 = low;
+    p2 = high;
+    appendColumn(path, a.x, p1.y, p2.y);
+  } else {
+    p1 = a;
+    p2 = b;
+    appendRow(path, a.x, b.x, a.y);
+  }
+  return RoutePath(p1, p2, path, net);
+}
+
+int GlobalRouter::Pattern(Point& p1, Point& p2, TwoPin* twoPin, Net& net, int& maxUsage) {
+  const Point l = p1.x < p2.x ? p1 : p2;
+  const Point r = p1.x < p2.x ? p2 : p1;
+  p1 = l;
+  p2 = r;
+  maxUsage = 0;
+
+  // Each shape is priced by one running single-precision sum over its units in walking order.
+  const auto addRow = [&](float& sum, int x0, int x1, int y) {
+    for (int x = x0; x < x1; ++x) sum += PatternCost(x, y, 1, net);
+  };
+  const auto addColumn = [&](float& sum, int x, int y0, int y1) {
+    if (y0 <= y1)
+      for (int y = y0; y < y1; ++y) sum += PatternCost(x, y, 0, net);
+    else
+      for (int y = y0 - 1; y >= y1; --y) sum += PatternCost(x, y, 0, net);
+  };
+
+  std::vector<RPoint>& path = twoPin->path;
+  const std::size_t first = path.size();
+  if (l.y < r.y) {
+    // Rising: first up L's column then along R's row, second along L's row then up R's column.
+    float upThenRight = 0.0f, rightThenUp = 0.0f;
+    addColumn(upThenRight, l.x, l.y, r.y);
+    addRow(upThenRight, l.x, r.x, r.y);
+    addRow(rightThenUp, l.x, r.x, l.y);
+    addColumn(rightThenUp, r.x, l.y, r.y);
+    if (rightThenUp <= upThenRight) {
+      appendRow(path, l.x, r.x, l.y);
+      appendColumn(path, r.x, l.y, r.y);
+    } else {
+      appendColumn(path, l.x, l.y, r.y);
+      appendRow(path, l.x, r.x, r.y);
+    }
+  } else {
+    // Falling or level: first along L's row then down R's column, second down L's column then
+    // along R's row.
+    float rightThenDown = 0.0f, downThenRight = 0.0f;
+    addRow(rightThenDown, l.x, r.x, l.y);
+    addColumn(rightThenDown, r.x, l.y, r.y);
+    addColumn(downThenRight, l.x, l.y, r.y);
+    addRow(downThenRight, l.x, r.x, r.y);
+    if (downThenRight <= rightThenDown) {
+      appendColumn(path, l.x, l.y, r.y);
+      appendRow(path, l.x, r.x, r.y);
+    } else {
+      appendRow(path, l.x, r.x, l.y);
+      appendColumn(path, r.x, l.y, r.y);
+    }
+  }
+  // Demand before the commit, so without this connection.
+  for (std::size_t i = first; i < path.size(); ++i) {
+    const int d = grid.getCost(path[i].x, path[i].y, path[i].hori != 0);
+    if (d > maxUsage) maxUsage = d;
+  }
+  const int overflow = RoutePath(p1, p2, path, net);
+  twoPin->wireLength = int(path.size());
+  return overflow;
+}

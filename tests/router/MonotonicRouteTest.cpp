@@ -1,0 +1,210 @@
+// The monotonic router against an exhaustive search over every monotone path of small boxes,
+// and its tie, end and trace-back rules on hand-made grids.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "db/NetDB.h"
+#include "router/GlobalRouter.h"
+#include "support/PathChain.h"
+#include "support/RouterOracle.h"
+
+namespace {
+
+// Cost of a walk from `a` given as steps (true = horizontal, toward +x; false = vertical, toward
+// b.y): every edge by DPCost, every change of direction one via_cost, plus one via_cost for
+// leaving a vertically and one for arriving at b vertically. Summed in double.
+double walkCost(GlobalRouter& router, const Net& net, Point a, int dy, const std::vector<bool>& steps) {
+  double sum = 0.0;
+  Point at = a;
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    if (steps[i]) {
+      sum += router.DPCost(at.x, at.y, true, net);
+      ++at.x;
+    } else {
+      sum += router.DPCost(at.x, dy > 0 ? at.y : at.y - 1, false, net);
+      at.y += dy;
+    }
+    if (i > 0 && steps[i] != steps[i - 1]) sum += router.via_cost;
+  }
+  if (!steps.empty() && !steps.front()) sum += router.via_cost;
+  if (!steps.empty() && !steps.back()) sum += router.via_cost;
+  return sum;
+}
+
+// Least walkCost over every arrangement of w horizontal and h vertical steps.
+double bestMonotone(GlobalRouter& router, const Net& net, Point a, Point b) {
+  const int w = b.x - a.x, h = std::abs(b.y - a.y), dy = b.y > a.y ? 1 : -1;
+  double best = INFINITY;
+  for (unsigned mask = 0; mask < (1u << (w + h)); ++mask) {
+    if (__builtin_popcount(mask) != w) continue;
+    std::vector<bool> steps;
+    for (int i = 0; i < w + h; ++i) steps.push_back((mask >> i) & 1u);
+    best = std::min(best, walkCost(router, net, a, dy, steps));
+  }
+  return best;
+}
+
+// The routed path (listed from B to A) as steps from A.
+std::vector<bool> stepsFromA(const std::vector<RPoint>& path) {
+  std::vector<bool> steps;
+  for (auto it = path.rbegin(); it != path.rend(); ++it) steps.push_back(it->hori == 1);
+  return steps;
+}
+
+bool near(double got, double want) { return std::fabs(got - want) <= 1e-4 * std::max(1.0, std::fabs(want)); }
+
+}  // namespace
+
+// Random demands, bend prices and own-net edges on every box up to 4 x 4 tiles, both slopes and
+// both orders of the ends: the program's cost and its path must both be the exhaustive optimum.
+TEST(MonotonicRoute, FindsTheCheapestMonotonePath) {
+  std::mt19937 rng(20240611u);
+  const float kBends[] = {0.0f, 5.0f, 37.5f, 250.0f};
+  int checked = 0;
+  for (int w = 0; w <= 4; ++w)
+    for (int h = 0; h <= 4; ++h)
+      for (int variant = 0; variant < 8; ++variant) {
+        SCOPED_TRACE("w=" + std::to_string(w) + " h=" + std::to_string(h) + " variant=" + std::to_string(variant));
+        auto router = makePlainRouter(9, 9, 10, 8);
+        router->stage = 1;
+        router->via_cost = kBends[variant % 4];
+        for (int& d : router->grid.hUsage.cells) d = int(rng() % 15);
+        for (int& d : router->grid.vUsage.cells) d = int(rng() % 15);
+        const bool sharedNet = variant >= 4;
+        Net net = makeNet(sharedNet ? 2 : 1);
+        if (sharedNet)
+          for (int i = 0; i < 6; ++i) {
+            const int hori = int(rng() % 2);
+            net.routedEdges.insert(RPoint(int(rng() % 8), int(rng() % 8), 0, hori));
+          }
+        const bool rising = variant % 2 == 0;
+        const Point a(2, rising ? 2 : 2 + h);
+        const Point b(2 + w, rising ? 2 + h : 2);
+        const double best = bestMonotone(*router, net, a, b);
+
+        TwoPin& t = net.twoPins[0];
+        // Alternate which end comes first; with equal x the former p2 is the left end.
+        const bool leftFirst = (variant / 2) % 2 == 0;
+        t.p1 = leftFirst ? a : b;
+        t.p2 = leftFirst ? b : a;
+        const Point left = w == 0 ? t.p2 : a;
+        const Point right = w == 0 ? t.p1 : b;
+        int maxUsage = -1;
+        router->DDPattern(t.p1, t.p2, &t, net, maxUsage);
+        EXPECT_EQ(t.p1, right);
+        EXPECT_EQ(t.p2, left);
+        EXPECT_TRUE(isChain(t.path, right, left));
+        EXPECT_EQ(int(t.path.size()), w + h);
+        EXPECT_EQ(t.wireLength, w + h);
+        EXPECT_TRUE(near(t.pathCost, best)) << t.pathCost << " vs " << best;
+        router->RipUp(t.p1, t.p2, t.path, net);  // price the path on the grid it was chosen on
+        const double own = walkCost(*router, net, left, right.y >= left.y ? 1 : -1, stepsFromA(t.path));
+        EXPECT_TRUE(near(own, best)) << own << " vs " << best;
+        ++checked;
+      }
+  EXPECT_EQ(checked, 200);
+}
+
+TEST(MonotonicRoute, StraightConnectionsAndTheirBendCharges) {
+  const float bend = 7.0f;
+  {
+    SCOPED_TRACE("column: one bend charge at each end, former p1 stays p1");
+    auto router = makePlainRouter(6, 6, 10, 10);
+    router->stage = 1;
+    router->via_cost = bend;
+    Net net = makeNet(1);
+    TwoPin& t = net.twoPins[0];
+    t.p1 = Point(3, 1, 4), t.p2 = Point(3, 4, 2);
+    const double column = double(router->DPCost(3, 1, false, net)) * 3.0;  // uniform, before the commit
+    int maxUsage = -1;
+    router->DDPattern(t.p1, t.p2, &t, net, maxUsage);
+    EXPECT_EQ(t.p1, Point(3, 1));
+    EXPECT_EQ(t.p1.z, 4);
+    EXPECT_EQ(t.path, (std::vector<RPoint>{{3, 1, 0}, {3, 2, 0}, {3, 3, 0}}));
+    EXPECT_TRUE(near(t.pathCost, column + 2.0 * bend)) << t.pathCost;
+  }
+  {
+    SCOPED_TRACE("row: no bend charge");
+    auto router = makePlainRouter(6, 6, 10, 10);
+    router->stage = 1;
+    router->via_cost = bend;
+    Net net = makeNet(1);
+    TwoPin& t = net.twoPins[0];
+    t.p1 = Point(1, 2), t.p2 = Point(4, 2);
+    const double row = double(router->DPCost(1, 2, true, net)) * 3.0;
+    int maxUsage = -1;
+    router->DDPattern(t.p1, t.p2, &t, net, maxUsage);
+    EXPECT_EQ(t.p1, Point(4, 2));
+    EXPECT_EQ(t.path, (std::vector<RPoint>{{3, 2, 1}, {2, 2, 1}, {1, 2, 1}}));
+    EXPECT_TRUE(near(t.pathCost, row)) << t.pathCost;
+  }
+}
+
+// With free bends and equal prices every monotone path ties; each state keeps its straight
+// arrival, so the walk back from B runs along B's row and then along A's column.
+TEST(MonotonicRoute, TiesKeepTheStraightContinuation) {
+  const struct {
+    const char* name;
+    Point p1, p2;
+    std::vector<RPoint> want;
+  } kCases[] = {
+      {"rising", {1, 1}, {3, 3}, {{2, 3, 1}, {1, 3, 1}, {1, 2, 0}, {1, 1, 0}}},
+      {"falling", {1, 3}, {3, 1}, {{2, 1, 1}, {1, 1, 1}, {1, 1, 0}, {1, 2, 0}}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    auto router = makePlainRouter(5, 5, 10, 10);
+    router->stage = 1;
+    router->via_cost = 0.0f;
+    Net net = makeNet(1);
+    TwoPin& t = net.twoPins[0];
+    t.p1 = c.p1, t.p2 = c.p2;
+    int maxUsage = -1;
+    router->DDPattern(t.p1, t.p2, &t, net, maxUsage);
+    EXPECT_EQ(t.path, c.want);
+    EXPECT_EQ(maxUsage, 0);
+  }
+}
+
+TEST(MonotonicRoute, ReportsUsageBeforeItsOwnCommit) {
+  auto router = makePlainRouter(6, 5, 10, 10);
+  router->stage = 1;
+  router->grid.hUsage[2][3] = 6;
+  router->grid.vUsage[1][1] = 8;
+  Net net = makeNet(1);
+  TwoPin& t = net.twoPins[0];
+  t.p1 = Point(1, 3), t.p2 = Point(5, 3);  // a row: the path is forced
+  int maxUsage = -1;
+  router->DDPattern(t.p1, t.p2, &t, net, maxUsage);
+  EXPECT_EQ(maxUsage, 6);
+  EXPECT_EQ(router->grid.hUsage[2][3], 7);
+  t.path.clear();
+  t.p1 = Point(4, 0), t.p2 = Point(4, 1);  // a column away from both loads
+  router->DDPattern(t.p1, t.p2, &t, net, maxUsage);
+  EXPECT_EQ(maxUsage, 0);
+}
+
+// A NaN bend price makes both states of a cell claim to be entered from the other; the walk back
+// must stop, say so, and still commit a connected monotone path.
+TEST(MonotonicRoute, TraceBackThatWouldCircleIsCappedAndReported) {
+  auto router = makePlainRouter(5, 5, 10, 10);
+  router->stage = 1;
+  router->via_cost = std::numeric_limits<float>::quiet_NaN();
+  Net net = makeNet(1);
+  TwoPin& t = net.twoPins[0];
+  t.p1 = Point(1, 1), t.p2 = Point(3, 3);
+  int maxUsage = -1;
+  testing::internal::CaptureStdout();
+  router->DDPattern(t.p1, t.p2, &t, net, maxUsage);
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("ERROR GlobalRouter 2301"), std::string::npos) << out;
+  EXPECT_TRUE(isChain(t.path, Point(3, 3), Point(1, 1)));
+  EXPECT_EQ(t.path.size(), 4u);
+  EXPECT_EQ(router->Wlen2D, 4);
+}

@@ -22,7 +22,7 @@ demo: build
 
 # Test suite with address and undefined-behaviour sanitizers.
 sanitize: deps
-	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Release -DKORVANE_SANITIZE=ON
+	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Release -DKORVANE_SANITIZE=ON -DKORVANE_TABLES_DIR=$(CURDIR)/$(BUILD)
 	cmake --build $(BUILD)-asan -j $(JOBS)
 	cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS)
 

@@ -11,6 +11,8 @@
 #include "db/Report.h"
 #include "db/Timer.h"
 #include "db/parameterSet.h"
+#include "router/GlobalRouter.h"
+#include "steiner/MST.h"
 
 namespace {
 
@@ -45,9 +47,15 @@ int parseMazeOverride(const char* text) {
 }
 
 void main_ISPD(NetDB& db, parameterSet& params, const char* outputPath) {
-  (void)db;
-  (void)params;
   (void)outputPath;
+  // The per-layer track lists are passed by value: the router keeps its own copies.
+  GlobalRouter router(db.gridX, db.gridY, db.numLayers, db.totalHorizontalTracks, db.totalVerticalTracks,
+                      db.horizontalTracks, db.verticalTracks, db.adjEdges, db.adjCapacity, db.wirePitch,
+                      db.repeatPinCount, db.pinCount, params.pinBlockageFactor);
+  router.viaCost = params.viaCost;
+
+  std::printf("Net Decomposition\n");
+  BuildCongestionDrivenTree(db.nets);
 }
 
 int korvaneMain(int argc, char** argv) {

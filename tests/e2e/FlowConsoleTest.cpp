@@ -22,6 +22,8 @@ TEST(FlowConsole, BundledExamplePrintsTheRunLinesInOrder) {
       "read " + src + "/examples/tiny.gr\n",
       "Number of nets: 600\n",
       "Input File costs ",
+      "total adjust capacity=",
+      "Net Decomposition\n",
       "!!!!!!!!!  CPU  Total Time: ",
   };
   std::size_t at = 0;

@@ -1,0 +1,121 @@
+// The checker must catch every kind of broken result, and recompute the figures by hand.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "support/ResultChecker.h"
+
+namespace {
+
+// 3 x 2 tiles of 10 x 10 at origin (0, 0); layer 1 horizontal 4 units, layer 2 vertical 4
+// units; pitch 2 (two wires per edge). One adjustment: edge (0,0)-(1,0) layer 1 down to 2.
+const char* kProblem =
+    "grid 3 2 2\n"
+    "vertical capacity 0 4\n"
+    "horizontal capacity 4 0\n"
+    "minimum width 1 1\n"
+    "minimum spacing 1 1\n"
+    "via spacing 1 1\n"
+    "0 0 10 10\n"
+    "\n"
+    "num net 3\n"
+    "n0 0 2 1\n"
+    "5 5 1\n"
+    "25 5 1\n"
+    "n1 1 2 1\n"
+    "5 5 1\n"
+    "5 15 1\n"
+    "n2 2 2 1\n"
+    "21 3 1\n"
+    "28 9 2\n"
+    "\n"
+    "1\n"
+    "0 0 1 1 0 1 2\n";
+
+const char* kGoodNet1 = "n1 1\n(0,0,1)-(0,0,2)\n(0,0,2)-(0,10,2)\n(0,10,1)-(0,10,2)\n!\n";
+
+GrProblem problem() {
+  std::istringstream in(kProblem);
+  GrProblem p;
+  std::string error;
+  EXPECT_TRUE(parseGrProblem(in, p, error)) << error;
+  return p;
+}
+
+CheckReport check(const std::string& result) {
+  std::istringstream in(result);
+  return checkResult(problem(), in);
+}
+
+TEST(ResultChecker, RejectsBrokenResults) {
+  const struct {
+    const char* name;
+    std::string result;
+    const char* mustSay;
+  } kBroken[] = {
+      {"net without a block", std::string("n0 0\n(0,0,1)-(20,0,1)\n!\n"), "net n1 has no block"},
+      {"diagonal segment", std::string("n0 0\n(0,0,1)-(20,10,1)\n!\n") + kGoodNet1, "exactly one"},
+      {"wire and via at once", std::string("n0 0\n(0,0,1)-(20,0,2)\n!\n") + kGoodNet1, "exactly one"},
+      {"outside the grid", std::string("n0 0\n(0,0,1)-(30,0,1)\n!\n") + kGoodNet1, "outside"},
+      {"layer 0", std::string("n0 0\n(0,0,0)-(20,0,0)\n!\n") + kGoodNet1, "no such layer"},
+      {"layer above the top", std::string("n0 0\n(0,0,1)-(0,0,3)\n!\n") + kGoodNet1, "no such layer"},
+      {"pin not reached", std::string("n0 0\n(0,0,1)-(10,0,1)\n!\n") + kGoodNet1, "not connected"},
+      {"pin reached on the wrong layer", std::string("n0 0\n(0,0,2)-(0,0,1)\n(0,0,2)-(20,0,2)\n!\n") + kGoodNet1,
+       "not connected"},
+      {"two blocks for one net", std::string("n0 0\n(0,0,1)-(20,0,1)\n!\nn0 0\n!\n") + kGoodNet1, "two blocks"},
+      {"unknown net id", std::string("n0 0\n(0,0,1)-(20,0,1)\n!\nn9 9\n!\n") + kGoodNet1, "no net with id 9"},
+      {"block not terminated", std::string(kGoodNet1) + "n0 0\n(0,0,1)-(20,0,1)\n", "has no \"!\""},
+      {"garbage line", std::string("n0 0\n(0,0,1)-(20,0,1\n!\n") + kGoodNet1, "malformed"},
+  };
+  for (const auto& c : kBroken) {
+    SCOPED_TRACE(c.name);
+    const CheckReport r = check(c.result);
+    EXPECT_FALSE(r.legal());
+    EXPECT_NE(r.summary().find(c.mustSay), std::string::npos) << r.summary();
+  }
+}
+
+// Net 2 lies in one tile (pins on layers 1 and 2) and needs no block.
+TEST(ResultChecker, RecomputesOverflowAndWirelength) {
+  // Net 0 on layer 1 over both horizontal edges, once as a two-tile segment and once more
+  // over the first edge (counted once); net 1 vertical with a via at each end.
+  const std::string result = std::string("n0 0\n(0,0,1)-(20,0,1)\n(0,0,1)-(10,0,1)\n!\n") + kGoodNet1;
+  const CheckReport r = check(result);
+  EXPECT_TRUE(r.legal()) << r.summary();
+  EXPECT_EQ(r.wirelength, 3);
+  EXPECT_EQ(r.viaCount, 2);
+  EXPECT_EQ(r.totalWirelength(), 5);
+  // Edge (0,0)-(1,0) layer 1: one wire = 2 units against the adjusted 2: no overflow.
+  EXPECT_EQ(r.totalOverflow, 0);
+  EXPECT_EQ(r.netsRouted, 2);
+}
+
+TEST(ResultChecker, OverflowCountsCapacityUnits) {
+  // Three nets over the adjusted edge (0,0)-(1,0): 3 wires * pitch 2 - capacity 2 = 4.
+  std::istringstream in(
+      "grid 2 1 1\nvertical capacity 0\nhorizontal capacity 4\nminimum width 1\nminimum spacing 1\n"
+      "via spacing 1\n0 0 10 10\n\nnum net 3\n"
+      "a 1 2 1\n0 0 1\n10 0 1\nb 2 2 1\n0 0 1\n10 0 1\nc 3 2 1\n0 0 1\n10 0 1\n\n1\n0 0 1 1 0 1 2\n");
+  GrProblem p;
+  std::string error;
+  ASSERT_TRUE(parseGrProblem(in, p, error)) << error;
+  std::istringstream result("a 1\n(0,0,1)-(10,0,1)\n!\nb 2\n(0,0,1)-(10,0,1)\n!\nc 3\n(0,0,1)-(10,0,1)\n!\n");
+  const CheckReport r = checkResult(p, result);
+  EXPECT_TRUE(r.legal()) << r.summary();
+  EXPECT_EQ(r.totalOverflow, 4);
+  EXPECT_EQ(r.maxOverflow, 4);
+  EXPECT_EQ(r.wirelength, 3);
+}
+
+TEST(ResultChecker, SkipsConnectivityOfHugeNetsOnly) {
+  CheckOptions options;
+  options.connectivityPinLimit = 1;  // every net counts as huge
+  std::istringstream in(std::string("n0 0\n(0,0,1)-(10,0,1)\n!\n") + kGoodNet1);
+  const CheckReport r = checkResult(problem(), in, options);
+  EXPECT_TRUE(r.legal()) << r.summary();
+  EXPECT_EQ(r.netsNotCheckedForConnectivity, 2);
+}
+
+}  // namespace

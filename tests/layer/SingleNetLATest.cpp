@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "layer/Graph.h"
+#include "support/LaTestProblem.h"
+
+namespace {
+
+void buildTrees(Graph& g, NetDB& db, double pinBlockage = 0.0) {
+  g.initialLA(db, 1, pinBlockage);
+  testing::internal::CaptureStdout();
+  g.convertGRtoLA(db);
+  testing::internal::GetCapturedStdout();
+}
+
+// One horizontal edge (0,0)-(1,0) on layer 0 of capacity c with demand d, pitch w.
+struct CostCase {
+  const char* name;
+  bool fast;
+  int capacity, demand, pitch, history;
+  std::int64_t expected;
+};
+
+TEST(EdgeCost, BothModesPriceTheDemand) {
+  const CostCase kCases[] = {
+      {"fast: room left, 5d/c truncated", true, 5, 3, 1, 0, 3},
+      {"fast: empty", true, 5, 0, 1, 0, 0},
+      {"fast: full layer costs a million times the pitch", true, 4, 4, 3, 0, 3000000},
+      {"fast: one unit over doubles it", true, 4, 5, 3, 0, 6000000},
+      {"fast: no 32-bit wrap far over capacity", true, 1, 5001, 1000, 0, 5001000000000LL},
+      {"negotiation: one track left", false, 10, 9, 1, 0, 19},
+      {"negotiation: full layer", false, 10, 10, 1, 0, 22},
+      {"negotiation: one track over", false, 10, 11, 1, 0, 25},
+      {"negotiation: ten tracks left", false, 20, 10, 1, 0, 4},
+      {"negotiation: a hundred left", false, 150, 50, 1, 0, 2},
+      {"negotiation: history 1 on a full layer", false, 10, 10, 1, 1, 55},
+      {"negotiation: history 2 on a full layer", false, 10, 10, 1, 2, 110},
+      {"negotiation: overflow weighted by pitch", false, 10, 11, 5, 0, 35},
+  };
+  for (const CostCase& c : kCases) {
+    SCOPED_TRACE(c.name);
+    NetDB db = makeGridDB(2, 1, {c.capacity}, {0});
+    db.minWireSpacing[0] = c.pitch - 1;
+    Graph g;
+    g.initialLA(db, 1, 0.0);
+    g.fastCostMode = c.fast;
+    g.ofCostAlpha = 0.3;
+    g.demandH.at(0, 0, 0) = c.demand;
+    g.historyH.at(0, 0, 0) = c.history;
+    edge e;
+    e.hori = true;
+    EXPECT_EQ(g.edgeCost(e, 0), c.expected);
+  }
+}
+
+// Reference cost of a complete assignment, written from the cost definition: edge costs and
+// layer preferences, plus 100 per layer spanned at every node.
+std::int64_t referenceEdgeCost(const Graph& g, const edge& e, int l) {
+  const int d = e.hori ? g.demandH.at(e.x, e.y, l) : g.demandV.at(e.x, e.y, l);
+  const int c = e.hori ? g.capH[l] : g.capV[l];
+  const int w = g.layerPitch[l];
+  if (g.fastCostMode) return d < c ? (5 * d) / c : std::int64_t(d + 1 - c) * 1000000 * w;
+  const int h = e.hori ? g.historyH.at(e.x, e.y, l) : g.historyV.at(e.x, e.y, l);
+  const double o = d - c > 0 ? double(d - c) * w : double(d - c);
+  const double factor = 20.0 / (std::exp(-o * g.ofCostAlpha) + 1.0) + 1.0;
+  return std::int64_t(double((h + 1) * (h + 1) + 1) * factor + 0.5);
+}
+
+std::int64_t referenceCost(const Graph& g, const net& n, const std::vector<int>& layers) {
+  const auto nodes = g.nodesOf(n);
+  const auto edges = g.edgesOf(n);
+  std::int64_t total = 0;
+  for (std::size_t i = 0; i < edges.size(); ++i)
+    total += referenceEdgeCost(g, edges[i], layers[i]) + (g.layerNum - 1 - layers[i]);
+  for (std::size_t i = 0; i < nodes.size(); ++i) {
+    std::vector<int> present;
+    if (nodes[i].isPin) present = {nodes[i].pinMinLayer, nodes[i].pinMaxLayer};
+    for (std::size_t j = 0; j < edges.size(); ++j)
+      if (j + 1 == i || nodes[j + 1].parent == int(i)) present.push_back(layers[j]);
+    total += 100 * (*std::max_element(present.begin(), present.end()) - *std::min_element(present.begin(), present.end()));
+  }
+  return total;
+}
+
+// Random small trees on random grids: the programme must reach the minimum cost of all layer
+// tuples and, among equal minima, pick the tuple that is first when edges are compared in
+// index order (each node's children lexicographically, lowest layer first).
+TEST(SingleNetDP, MatchesBruteForceIncludingTies) {
+  std::mt19937 rng(2024);
+  int solved = 0, tiesSeen = 0;
+  for (int trial = 0; trial < 600; ++trial) {
+    SCOPED_TRACE(trial);
+    const int L = 2 + int(rng() % 3);
+    std::vector<int> hTracks(L), vTracks(L);
+    // A third of the trials make edge cost plus layer preference equal on every layer
+    // (capacity 5, demand l: 5 * l / 5 + L - 1 - l), so only vias decide and ties abound.
+    const bool flat = trial % 3 == 0;
+    for (int l = 0; l < L; ++l) hTracks[l] = int(rng() % 4), vTracks[l] = int(rng() % 4);
+    hTracks[rng() % L] = 2 + int(rng() % 3);
+    vTracks[rng() % L] = 2 + int(rng() % 3);
+    if (flat) hTracks.assign(L, 5), vTracks.assign(L, 5);
+    NetDB db = makeGridDB(4, 4, hTracks, vTracks);
+    std::vector<Point> pins;
+    const int pinCount = 2 + int(rng() % 3);
+    for (int p = 0; p < pinCount; ++p) pins.push_back(Point(int(rng() % 4), int(rng() % 4), int(rng() % L)));
+    addNet(db, 1, pins);
+    routeWithLShapes(db);
+    Graph g;
+    buildTrees(g, db);
+    net& n = g.nets[0];
+    const auto edges = g.edgesOf(n);
+    if (edges.empty() || edges.size() > 7) continue;
+    g.fastCostMode = rng() % 2 == 0;
+    g.ofCostAlpha = 0.3 + 0.05 * double(rng() % 4);
+    for (int& d : g.demandH.cells) d = int(rng() % 6);
+    for (int& d : g.demandV.cells) d = int(rng() % 6);
+    for (int& h : g.historyH.cells) h = int(rng() % 3);
+    for (int& h : g.historyV.cells) h = int(rng() % 3);
+    if (flat) {
+      g.fastCostMode = true;
+      for (std::size_t i = 0; i < g.demandH.cells.size(); ++i) g.demandH.cells[i] = int(i % L);
+      for (std::size_t i = 0; i < g.demandV.cells.size(); ++i) g.demandV.cells[i] = int(i % L);
+    }
+
+    // Brute force in lexicographic order of the edge vector; the first strict minimum wins.
+    std::vector<int> idx(edges.size(), 0), layers(edges.size()), best;
+    std::int64_t bestCost = 0;
+    int minima = 0;
+    while (true) {
+      for (std::size_t j = 0; j < edges.size(); ++j) layers[j] = g.usableLayers(edges[j].hori)[idx[j]];
+      const std::int64_t cost = referenceCost(g, n, layers);
+      if (best.empty() || cost < bestCost) best = layers, bestCost = cost, minima = 1;
+      else if (cost == bestCost) ++minima;
+      int j = int(edges.size()) - 1;
+      while (j >= 0 && ++idx[j] == int(g.usableLayers(edges[j].hori).size())) idx[j--] = 0;
+      if (j < 0) break;
+    }
+    if (minima > 1) ++tiesSeen;
+
+    const LayerGrid<int> demandBefore = g.demandH;
+    EXPECT_TRUE(g.singleNetLA(n, false));
+    std::vector<int> got;
+    for (const edge& e : edges) got.push_back(e.layer);
+    EXPECT_EQ(got, best);
+    int booked = 0;
+    for (std::size_t i = 0; i < demandBefore.cells.size(); ++i) booked += g.demandH.cells[i] - demandBefore.cells[i];
+    int hEdges = 0;
+    for (const edge& e : edges) hEdges += e.hori;
+    EXPECT_EQ(booked, hEdges);
+    ++solved;
+  }
+  EXPECT_GT(solved, 300);
+  EXPECT_GT(tiesSeen, 10);  // the tie rule was really exercised
+}
+
+TEST(SingleNetDP, SingleNodeNetTakesItsPinsAndBooksNothing) {
+  NetDB db = makeGridDB(3, 3, {2, 2, 2}, {2, 2, 2});
+  addNet(db, 1, {Point(1, 1, 0), Point(1, 1, 2), Point(2, 2, 0)});  // no connection routed
+  Graph g;
+  buildTrees(g, db);
+  const std::vector<int> before = g.demandH.cells;
+  g.fastCostMode = true;
+  EXPECT_TRUE(g.singleNetLA(g.nets[0], false));
+  EXPECT_EQ(g.demandH.cells, before);
+  EXPECT_EQ(g.getSingleNetlVia(g.nets[0]), 2);
+}
+
+TEST(SingleNetDP, NeverUsesALayerWithoutCapacityInTheEdgesDirection) {
+  // Layer 1 is horizontal-only and cheapest by preference; vertical edges must avoid it.
+  NetDB db = makeGridDB(3, 3, {0, 5}, {5, 0});
+  Net& n = addNet(db, 1, {Point(0, 0, 1), Point(2, 2, 1)});
+  addLConnection(db, n, Point(0, 0, 1), Point(2, 2, 1));
+  Graph g;
+  buildTrees(g, db);
+  for (const bool fast : {true, false}) {
+    g.fastCostMode = fast;
+    g.singleNetLA(g.nets[0], false);
+    for (const edge& e : g.edgesOf(g.nets[0])) EXPECT_EQ(e.layer, e.hori ? 1 : 0);
+    g.ripUp(g.nets[0]);
+  }
+}
+
+TEST(GreedyAssignment, WithoutEdgeCostTakesTheLowestLayerThatKeepsTheSpanSmall) {
+  NetDB db = makeGridDB(4, 4, {0, 3, 0, 3}, {3, 0, 3, 0});
+  Net& n = addNet(db, 1, {Point(0, 0, 0), Point(3, 3, 0), Point(3, 0, 0)});
+  addLConnection(db, n, Point(0, 0, 0), Point(3, 3, 0));
+  Graph g;
+  buildTrees(g, db);
+  for (int& d : g.demandH.cells) d = 7;  // full everywhere: must not matter without edge cost
+  g.greedy_singleNetLA(g.nets[0], false, false);
+  for (const edge& e : g.edgesOf(g.nets[0])) EXPECT_EQ(e.layer, e.hori ? 1 : 0);
+}
+
+TEST(GreedyAssignment, WithEdgeCostAvoidsFullLayers) {
+  NetDB db = makeGridDB(2, 1, {2, 2, 2}, {0, 0, 0});
+  Net& n = addNet(db, 1, {Point(0, 0, 0), Point(1, 0, 0)});
+  addLConnection(db, n, Point(0, 0, 0), Point(1, 0, 0));
+  Graph g;
+  buildTrees(g, db);
+  g.fastCostMode = true;
+  g.demandH.at(0, 0, 0) = 2;  // full: a million
+  g.greedy_singleNetLA(g.nets[0], false, true);
+  // layer 1: span 100 + preference 1 + cost 0; layer 2: span 200 + 0 + 0
+  EXPECT_EQ(g.edgesOf(g.nets[0])[0].layer, 1);
+}
+
+// Rip-up after an assignment restores demand and overflow counts exactly.
+TEST(RipUp, UndoesDynamicProgrammeAndGreedyBookings) {
+  std::mt19937 rng(5);
+  for (int trial = 0; trial < 40; ++trial) {
+    SCOPED_TRACE(trial);
+    NetDB db = makeGridDB(6, 6, {0, 2, 1}, {2, 0, 1});
+    for (int i = 0; i < 12; ++i)
+      addNet(db, i, {Point(int(rng() % 6), int(rng() % 6), 0), Point(int(rng() % 6), int(rng() % 6), 0),
+                     Point(int(rng() % 6), int(rng() % 6), 0)});
+    routeWithLShapes(db);
+    Graph g;
+    buildTrees(g, db);
+    g.fastCostMode = true;
+    for (std::size_t i = 0; i + 1 < g.nets.size(); ++i) g.singleNetLA(g.nets[i], false);
+    net& last = g.nets.back();
+    const std::vector<int> dH = g.demandH.cells, dV = g.demandV.cells, oH = g.of3DH.cells, oV = g.of3DV.cells;
+    if (trial % 2 == 0)
+      g.singleNetLA(last, false);
+    else
+      g.greedy_singleNetLA(last, false, true);
+    g.ripUp(last);
+    EXPECT_EQ(g.demandH.cells, dH);
+    EXPECT_EQ(g.demandV.cells, dV);
+    EXPECT_EQ(g.of3DH.cells, oH);
+    EXPECT_EQ(g.of3DV.cells, oV);
+    for (const edge& e : g.edgesOf(last)) EXPECT_EQ(e.layer, -1);
+  }
+}
+
+// A grid edge with 2D overflow 4 over six layers: shares ceil 2 and floor 1.
+TEST(OverflowShare, NetIsFlaggedOnlyBeyondItsShare) {
+  const struct {
+    const char* name;
+    int tracksOver, of3D;
+    bool flagged;
+  } kCases[] = {
+      {"3 over the ceiling share", 3, 3, true},
+      {"2 over while of3D exceeds the 2D overflow", 2, 5, true},
+      {"2 over while of3D does not exceed it", 2, 4, false},
+      {"1 over never", 1, 9, false},
+      {"within capacity", 0, 9, false},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    NetDB db = makeGridDB(2, 1, std::vector<int>(6, 1), std::vector<int>(6, 0));
+    for (int i = 0; i < 10; ++i) {
+      Net& n = addNet(db, i, {Point(0, 0, 0), Point(1, 0, 0)});
+      addLConnection(db, n, Point(0, 0), Point(1, 0));
+    }
+    Graph g;
+    buildTrees(g, db);
+    ASSERT_EQ(g.ofShareCeilH[0][0], 2);
+    ASSERT_EQ(g.ofShareFloorH[0][0], 1);
+    g.edgesOf(g.nets[0])[0].layer = 3;
+    g.demandH.at(0, 0, 3) = 1 + c.tracksOver;
+    g.of3DH[0][0] = c.of3D;
+    EXPECT_EQ(g.hasOverflow(g.nets[0]), c.flagged);
+  }
+}
+
+TEST(ViaCount, SumsTheLayerSpanOfEveryNode) {
+  NetDB db = makeGridDB(3, 1, {1, 1, 1, 1}, {0, 0, 0, 0});
+  Net& n = addNet(db, 1, {Point(0, 0, 0), Point(2, 0, 1)});
+  addLConnection(db, n, Point(0, 0, 0), Point(2, 0, 1));
+  Graph g;
+  buildTrees(g, db);
+  auto edges = g.edgesOf(g.nets[0]);
+  edges[0].layer = 3, edges[1].layer = 2;
+  // root: pin 0 .. edge 3 = 3; middle: 2 .. 3 = 1; end: pin 1 .. edge 2 = 1
+  EXPECT_EQ(g.getSingleNetlVia(g.nets[0]), 5);
+  edges[0].layer = 0, edges[1].layer = 0;
+  EXPECT_EQ(g.getSingleNetlVia(g.nets[0]), 1);
+}
+
+}  // namespace

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "db/NetDB.h"
-#include "router/EdgeGrid.h"
+#include "db/EdgeGrid.h"
 
 class GlobalRouter;
 

@@ -322,7 +322,7 @@ struct RouteReader {
     }
   }
 
-  // A count, then the rest of its line and the blank lines after it.
+  // The record count of a section; sections need the grid for their layer checks.
   int sectionCount(std::string_view keyword) {
     requireGrid(keyword);
     const int n = in.requireInt("a record count");

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "Bookshelf.h"
 #include "Parser.h"
 #include "db/NetDB.h"
-#include "db/Report.h"
 #include "db/Timer.h"
 #include "db/parameterSet.h"
 #include "layer/Graph.h"
@@ -30,11 +30,6 @@ void printInputTime() { std::printf("Input File costs %g seconds\n\n", cpuSecond
   std::printf("./Korvane  ICCAD  <Circuit.aux file>  <Placement solution.pl file>  <Parameter setting file> [Output file]\n");
   std::fflush(stdout);
   std::exit(1);
-}
-
-// Bookshelf input is not built into this release: both modes that need it stop here.
-[[noreturn]] void bookshelfUnavailable(const char* auxPath) {
-  fatalError(auxPath, "bookshelf (.aux) input is not supported by this build of the router");
 }
 
 }  // namespace
@@ -124,9 +119,31 @@ int korvaneMain(int argc, char** argv) {
     printInputTime();
     written = main_ISPD(db, params, argv[4]);
   } else if (mode == "ICCAD" && (args == 4 || args == 5)) {
-    bookshelfUnavailable(argv[2]);
+    parameterSet params;
+    const int mazeOverride = args == 5 ? parseMazeOverride(argv[6]) : -1;
+    Input_Setting(argv[4], db, params);
+    Input_DAC(argv[2], argv[3], db, params);
+    if (mazeOverride != -1) params.mazeIteration = mazeOverride;
+    printInputTime();
+    main_ISPD(db, params, argv[5]);
   } else if (mode == "TEST" && args == 4) {
-    bookshelfUnavailable(argv[2]);
+    // Reads the design in both formats, reports where the set's derived adjustments differ
+    // from the problem file's, then routes the problem file's data.
+    parameterSet params;
+    {
+      NetDB fromSet;
+      parameterSet setParams;
+      Input_Setting(argv[5], db, params);
+      Input_Setting(argv[5], fromSet, setParams);
+      Input_ISPD(argv[4], db, params);
+      Input_DAC(argv[2], argv[3], fromSet, setParams);
+      compareAdjustments(db, fromSet);
+    }
+    // The self-check names no output file: nothing is written.
+    params.outputRoutingResult = false;
+    params.outputOverflowInfo = false;
+    printInputTime();
+    main_ISPD(db, params, "");
   } else {
     usage();
   }

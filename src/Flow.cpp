@@ -125,7 +125,7 @@ int korvaneMain(int argc, char** argv) {
     Input_DAC(argv[2], argv[3], db, params);
     if (mazeOverride != -1) params.mazeIteration = mazeOverride;
     printInputTime();
-    main_ISPD(db, params, argv[5]);
+    written = main_ISPD(db, params, argv[5]);
   } else if (mode == "TEST" && args == 4) {
     // Reads the design in both formats, reports where the set's derived adjustments differ
     // from the problem file's, then routes the problem file's data.

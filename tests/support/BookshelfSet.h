@@ -11,5 +11,5 @@
 // "tiny.route", "tiny.pl", "tiny.nets", "tiny.gr" and "tiny.set".
 std::map<std::string, std::string> tinySet();
 
-// Writes the files into dir; returns the path of tiny.aux.
+// Writes the files into dir, with links to the built Steiner tables; returns the path of tiny.aux.
 std::string writeSet(const TempDir& dir, const std::map<std::string, std::string>& files);

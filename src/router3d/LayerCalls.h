@@ -1,0 +1,13 @@
+#pragma once
+// The layer-assignment operations the layered stage calls, behind plain functions:
+// layer/Graph.h and router/GlobalRouter.h each define their own EdgeGrid, so no translation
+// unit can include both.
+
+class Graph;
+struct NetDB;
+
+void layerReset(Graph& graph, const NetDB& db);
+void layerConvertGRtoLA(Graph& graph, const NetDB& db);
+// The negotiated assignment with the plain (not antenna-aware) settings.
+void layerNegotiate(Graph& graph);
+void layerConvertLAtoGR(const Graph& graph, NetDB& db);

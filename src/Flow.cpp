@@ -5,13 +5,17 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
+#include "Bookshelf.h"
 #include "Parser.h"
 #include "db/NetDB.h"
-#include "db/Report.h"
 #include "db/Timer.h"
 #include "db/parameterSet.h"
+#include "layer/Graph.h"
+#include "router/GlobalRoute.h"
 #include "router/GlobalRouter.h"
+#include "router/InitialRoute.h"
 #include "steiner/MST.h"
 
 namespace {
@@ -28,11 +32,6 @@ void printInputTime() { std::printf("Input File costs %g seconds\n\n", cpuSecond
   std::exit(1);
 }
 
-// Bookshelf input is not built into this release: both modes that need it stop here.
-[[noreturn]] void bookshelfUnavailable(const char* auxPath) {
-  fatalError(auxPath, "bookshelf (.aux) input is not supported by this build of the router");
-}
-
 }  // namespace
 
 int parseMazeOverride(const char* text) {
@@ -46,21 +45,68 @@ int parseMazeOverride(const char* text) {
   return int(v);  // two's complement wrap, well defined since C++20
 }
 
-void main_ISPD(NetDB& db, parameterSet& params, const char* outputPath) {
-  (void)outputPath;
+bool main_ISPD(NetDB& db, parameterSet& params, const char* outputPath) {
   // The per-layer track lists are passed by value: the router keeps its own copies.
   GlobalRouter router(db.gridX, db.gridY, db.numLayers, db.totalHorizontalTracks, db.totalVerticalTracks,
                       db.horizontalTracks, db.verticalTracks, db.adjEdges, db.adjCapacity, db.wirePitch,
                       db.repeatPinCount, db.pinCount, params.pinBlockageFactor);
   router.viaCost = params.viaCost;
+  // Entries point into every net's connection list, so no list may be resized from here on.
+  std::vector<Order> orders;
 
   std::printf("Net Decomposition\n");
   BuildCongestionDrivenTree(db.nets);
+  initialRoute(router, db.nets);
+
+  std::printf("Start 2D GlobalRouting....\n");
+  GlobalRoute(router, db, orders, params);
+  printTotalTime();
+  std::printf("\n");
+
+  const std::clock_t layerStart = std::clock();
+  switch (params.layerAssignAlgo) {
+    case 1: std::printf("===================Start Greedy Layer Assignment===================\n"); break;
+    case 2:
+      std::printf("===================Start DP-based Layer Assignment without Negotiation Scheme===================\n");
+      break;
+    case 3:
+      std::printf("===================Start DP-based Layer Assignment with Negotiation Scheme===================\n");
+      break;
+    default: break;
+  }
+  Graph graph;
+  graph.initialLA(db, params.viaCost, params.pinBlockageFactor);
+  graph.convertGRtoLA(db);
+  switch (params.layerAssignAlgo) {
+    case 1: graph.fastLA(0, 0, 0, false); break;
+    case 2: graph.COLA(0, 0, 0, false); break;
+    case 3: graph.NVM(0, 0, 0, false); break;
+    default: break;
+  }
+  std::printf("Layer Assignment costs %g seconds\n\n", cpuSecondsBetween(layerStart, std::clock()));
+  printTotalTime();
+  std::printf("\n");
+
+  // A failed write is reported by its writer; the run finishes the other output first.
+  bool written = true;
+  const std::string reportPath = std::string(outputPath) + ".ofinfo";
+  const std::clock_t outputStart = std::clock();
+  if (params.outputRoutingResult) {
+    std::printf("output routing result = %s\n", outputPath);
+    written = graph.output3Dresult(outputPath) && written;
+  }
+  if (params.outputOverflowInfo) {
+    std::printf("output overflow infomation file = %s\n", reportPath.c_str());
+    written = graph.outputOverflowInfo(reportPath.c_str()) && written;
+  }
+  std::printf("Output File costs %g seconds\n\n", cpuSecondsBetween(outputStart, std::clock()));
+  return written;
 }
 
 int korvaneMain(int argc, char** argv) {
   std::printf("!!!!  Korvane 2.0 !!!! \n");
   NetDB db;
+  bool written = true;
   const std::string mode = argc > 1 ? argv[1] : "";
   const int args = argc > 1 ? argc - 2 : 0;
 
@@ -71,15 +117,37 @@ int korvaneMain(int argc, char** argv) {
     Input_ISPD(argv[2], db, params);
     if (mazeOverride != -1) params.mazeIteration = mazeOverride;
     printInputTime();
-    main_ISPD(db, params, argv[4]);
+    written = main_ISPD(db, params, argv[4]);
   } else if (mode == "ICCAD" && (args == 4 || args == 5)) {
-    bookshelfUnavailable(argv[2]);
+    parameterSet params;
+    const int mazeOverride = args == 5 ? parseMazeOverride(argv[6]) : -1;
+    Input_Setting(argv[4], db, params);
+    Input_DAC(argv[2], argv[3], db, params);
+    if (mazeOverride != -1) params.mazeIteration = mazeOverride;
+    printInputTime();
+    written = main_ISPD(db, params, argv[5]);
   } else if (mode == "TEST" && args == 4) {
-    bookshelfUnavailable(argv[2]);
+    // Reads the design in both formats, reports where the set's derived adjustments differ
+    // from the problem file's, then routes the problem file's data.
+    parameterSet params;
+    {
+      NetDB fromSet;
+      parameterSet setParams;
+      Input_Setting(argv[5], db, params);
+      Input_Setting(argv[5], fromSet, setParams);
+      Input_ISPD(argv[4], db, params);
+      Input_DAC(argv[2], argv[3], fromSet, setParams);
+      compareAdjustments(db, fromSet);
+    }
+    // The self-check names no output file: nothing is written.
+    params.outputRoutingResult = false;
+    params.outputOverflowInfo = false;
+    printInputTime();
+    main_ISPD(db, params, "");
   } else {
     usage();
   }
   printTotalTime();
   std::fflush(stdout);
-  return 0;
+  return written ? 0 : 1;
 }

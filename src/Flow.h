@@ -4,8 +4,9 @@
 struct NetDB;
 struct parameterSet;
 
-// Routes the database with the given parameters and writes the results under outputPath.
-void main_ISPD(NetDB& db, parameterSet& params, const char* outputPath);
+// Routes the database with the given parameters and writes the results under outputPath;
+// false when an output file could not be written (its writer has said so on stderr).
+bool main_ISPD(NetDB& db, parameterSet& params, const char* outputPath);
 
 // The whole program: modes, readers and the flow; returns the exit status.
 int korvaneMain(int argc, char** argv);

@@ -10,3 +10,7 @@ void Input_Setting(const char* path, NetDB& db, parameterSet& params);
 // Reads an ISPD'08 problem file into db; nets on fewer than two tiles or with more distinct
 // pins than params.ignoredNetThreshold are dropped. Bad input ends the run.
 void Input_ISPD(const char* path, NetDB& db, parameterSet& params);
+
+// Reads a bookshelf set (.aux file and placement file) into db; blockages of placed nodes
+// become capacity adjustments. Bad input ends the run.
+void Input_DAC(const char* auxPath, const char* plPath, NetDB& db, parameterSet& params);

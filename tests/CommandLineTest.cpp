@@ -37,16 +37,6 @@ TEST(CommandLine, WrongModeOrArgumentCountPrintsUsage) {
   }
 }
 
-TEST(CommandLine, BookshelfModesStopWithAClearError) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"ICCAD", "c.aux", "c.pl", "p.set", "out"}, {"TEST", "c.aux", "c.pl", "c.gr", "p.set"}}) {
-    const RunResult r = runKorvane(args);
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_THAT(r.err, HasSubstr("Error: c.aux: "));
-    EXPECT_THAT(r.out, ::testing::Not(HasSubstr("format error")));
-  }
-}
-
 TEST(CommandLine, MazeOverrideParsesLikeAtoiWithWrap) {
   const struct {
     const char* text;

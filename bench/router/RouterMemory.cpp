@@ -3,7 +3,7 @@
 // a spread of capacity adjustments), then constructs the router and prints the resident-set
 // growth and the bytes held by the grid and the history arrays.
 //
-//   bench/router/run.sh            (builds build/ first if needed, runs under /usr/bin/time -v)
+//   bench/router/memory.sh         (builds build/ first if needed, runs under /usr/bin/time -v)
 
 #include <unistd.h>
 

@@ -16,7 +16,7 @@
 
 #include "db/parameterSet.h"
 #include "router/GlobalRouter.h"
-#include "router3d/LayerCalls.h"
+#include "layer/Graph.h"
 #include "router3d/Route3D.h"
 #include "support/LaTestProblem.h"
 #include "support/ResultChecker.h"
@@ -57,10 +57,11 @@ int main(int argc, char** argv) {
                       db.horizontalTracks, db.verticalTracks, db.adjEdges, db.adjCapacity, db.wirePitch,
                       db.repeatPinCount, db.pinCount, 0.0);
   router.viaCost = 1;
-  GraphPtr graph = makeLayerModel(db, 1, 0.0);
-  layerConvertGRtoLA(*graph, db);
-  layerNegotiate(*graph);
-  layerConvertLAtoGR(*graph, db);
+  Graph graph;
+  graph.initialLA(db, 1, 0.0);
+  graph.convertGRtoLA(db);
+  graph.NVM(0, 0, 0, false);
+  graph.convertLAtoGR(db);
   std::fprintf(stderr, "router + layer assignment: %.2f s, peak %ld MB, router state %.1f MB\n", seconds(t),
                peakMegabytes(), double(router.grid.stateBytes()) / 1048576.0);
 
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
   parameterSet params;
   params.optimization3DIteration = rounds;
   t = std::chrono::steady_clock::now();
-  Route3D(router, db, orders, *graph, params);
+  Route3D(router, db, orders, graph, params);
   std::fflush(stdout);
   std::fprintf(stderr, "Route3D (%d rounds): %.2f s, peak %ld MB, router state %.1f MB\n", rounds, seconds(t),
                peakMegabytes(), double(router.grid.stateBytes()) / 1048576.0);

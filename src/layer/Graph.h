@@ -12,21 +12,9 @@
 #include <span>
 #include <vector>
 
-struct NetDB;
+#include "db/EdgeGrid.h"
 
-// Per-edge values, [x][y]; x-major: (x, y) is at x * yNum + y.
-template <class T>
-struct EdgeGrid {
-  int xNum = 0, yNum = 0;
-  std::vector<T> cells;
-  void allocate(int xs, int ys, T fill = T{}) {
-    xNum = xs > 0 ? xs : 0, yNum = ys > 0 ? ys : 0;
-    cells.assign(std::size_t(xNum) * std::size_t(yNum), fill);
-  }
-  void fill(T v) { cells.assign(cells.size(), v); }
-  T* operator[](int x) { return cells.data() + std::size_t(x) * yNum; }
-  const T* operator[](int x) const { return cells.data() + std::size_t(x) * yNum; }
-};
+struct NetDB;
 
 // Per-(edge, layer) values, [x][y][layer]; the layer is innermost so that one grid edge's
 // layers are contiguous: (x, y, l) is at (x * yNum + y) * layers + l.

@@ -153,6 +153,11 @@ class GlobalRouter {
   // Recomputes func_2Dmap by the mode's rule and reports every entry that differs.
   void checkCost(int mode) const;
 
+  // --- Steiner-guided decomposition (InitialRoute.cpp) ---
+  // Adds the unit edges of the straight segment a-b (a and b share x or y) to net.steinerEdges,
+  // duplicates kept; nothing when a and b share a tile.
+  void FluteFlat(const Point& a, const Point& b, Net& net) const;
+
   // --- three-dimensional stage (router3d/) ---
   // Layered state: grid.allocate3D() must have been called. Node (x, y, z) owns its horizontal
   // edge, its vertical edge and its via to z + 1; dir / member: 1 = x horizontal, 0 = y

@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "router/EdgeGrid.h"
+#include "db/EdgeGrid.h"
 #include "router/GridCell.h"
 
 // Three signed 32-bit values of a grid node: its horizontal edge, its vertical edge, its via

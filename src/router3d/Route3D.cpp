@@ -17,9 +17,9 @@
 #include "db/Report.h"
 #include "db/Timer.h"
 #include "db/parameterSet.h"
+#include "layer/Graph.h"
 #include "router/BoundingBox.h"
 #include "router/GlobalRouter.h"
-#include "router3d/LayerCalls.h"
 
 double score3D(const TwoPin& twoPin, int netWireLength) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -132,15 +132,15 @@ void Route3D(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, Graph&
   for (int r = 1; r < params.optimization3DIteration;) {
     roundTimer.reset();
     roundTimer.start();
-    layerReset(graph, db);
+    graph.reset(db);
     std::printf("===================Start DP-based Layer Assignment with Negotiation Scheme===================\n");
-    layerConvertGRtoLA(graph, db);
-    layerNegotiate(graph);
+    graph.convertGRtoLA(db);
+    graph.NVM(0, 0, 0, false);
     std::printf("Layer Assignment costs %g seconds\n\n\n", double(roundTimer.getTime()));
     printTotalTime();
 
     router.reset3DGraph();
-    layerConvertLAtoGR(graph, db);
+    graph.convertLAtoGR(db);
     commitAll(router, db, orders);
     router.costMode3D = r == 1 ? 2 : 0;
     router.initialFunc_3Dmap(2);

@@ -1,39 +1,144 @@
-// End-to-end: a whole run on the bundled example prints its lines in order and succeeds.
+// End-to-end runs of the executable: the console of a whole run, a legal result whose overflow
+// and wirelength an independent checker recomputes, identical bytes run after run, and the
+// output switches.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <regex>
 
+#include "support/ResultChecker.h"
 #include "support/RunProcess.h"
 
 namespace {
 
-TEST(FlowConsole, BundledExamplePrintsTheRunLinesInOrder) {
-  const std::string src = KORVANE_SOURCE_DIR;
-  TempDir dir;
-  const RunResult r =
-      runKorvane({"ISPD", src + "/examples/tiny.gr", src + "/examples/default.set", dir.file("tiny.out")}, dir.path);
-  ASSERT_EQ(r.exitStatus, 0) << r.err;
-  const std::vector<std::string> inOrder = {
-      "!!!!  Korvane 2.0 !!!! \n",
-      "read " + src + "/examples/default.set\n",
-      "set Via cost = 1\n",
-      "set Pin Blockage Factor = 0.050\n",
-      "read " + src + "/examples/tiny.gr\n",
-      "Number of nets: 600\n",
-      "Input File costs ",
-      "total adjust capacity=",
-      "Net Decomposition\n",
-      "!!!!!!!!!  CPU  Total Time: ",
-  };
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+const std::string kSource = KORVANE_SOURCE_DIR;
+
+// Runs from the build directory, where the Steiner tables are generated.
+RunResult route(const std::string& problem, const std::string& setFile, const std::string& out) {
+  return runKorvane({"ISPD", problem, setFile, out}, KORVANE_BINARY_DIR);
+}
+
+void expectInOrder(const std::string& text, const std::vector<std::string>& pieces) {
   std::size_t at = 0;
-  for (const std::string& line : inOrder) {
-    const std::size_t p = r.out.find(line, at);
-    ASSERT_NE(p, std::string::npos) << "missing or out of order: " << line << "\n" << r.out;
-    at = p + line.size();
+  for (const std::string& piece : pieces) {
+    const std::size_t p = text.find(piece, at);
+    ASSERT_NE(p, std::string::npos) << "missing or out of order: " << piece << "\n" << text;
+    at = p + piece.size();
   }
+}
+
+std::string settings(int algo, const std::string& extra = "") {
+  return "Via cost = 1\nMaze Routing Iteration = 30\nLayer Assignment Algorithm = " + std::to_string(algo) +
+         "\nOutput Overflow Information = Yes\n" + extra;
+}
+
+TEST(WholeRun, BundledExamplePrintsTheStagesInOrder) {
+  TempDir dir;
+  const RunResult r = route(kSource + "/examples/tiny.gr", kSource + "/examples/default.set", dir.file("tiny.out"));
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  expectInOrder(r.out, {
+                           "!!!!  Korvane 2.0 !!!! \n",
+                           "read " + kSource + "/examples/default.set\n",
+                           "set Via cost = 1\n",
+                           "set Pin Blockage Factor = 0.050\n",
+                           "read " + kSource + "/examples/tiny.gr\n",
+                           "Number of nets: 600\n",
+                           "Input File costs ",
+                           "total adjust capacity=",
+                           "Net Decomposition\n",
+                           "Start 2D GlobalRouting....\n",
+                           "===================Start Pattern Routing===================",
+                           "===================Start Post Routing===================",
+                           "CPU: mazeKernel ",
+                           "!!!!!!!!!  CPU  Total Time: ",
+                           "===================Start DP-based Layer Assignment with Negotiation Scheme===================\n",
+                           "Layer Assignment costs ",
+                           "!!!!!!!!!  CPU  Total Time: ",
+                           "output routing result = " + dir.file("tiny.out") + "\n",
+                           "output overflow infomation file = " + dir.file("tiny.out") + ".ofinfo\n",
+                           "Output File costs ",
+                           "!!!!!!!!!  CPU  Total Time: ",
+                       });
+  EXPECT_THAT(r.out, Not(HasSubstr("Start 3D GlobalRouting")));
   EXPECT_TRUE(std::regex_search(r.out, std::regex("Input File costs [0-9.e-]+ seconds\n\n")));
   EXPECT_TRUE(std::regex_search(r.out, std::regex("!!!!!!!!!  CPU  Total Time: [0-9.e-]+ seconds  !!!!!!!\n$")));
+}
+
+// Generated problems with capacities in whole pitches, so the report's figures (tracks times
+// pitch) must equal the checker's (capacity units), for every layer-assignment algorithm.
+TEST(WholeRun, GeneratedProblemsRouteLegallyAndTheReportAgreesWithTheChecker) {
+  TempDir dir;
+  for (const std::string seed : {"1", "2"}) {
+    const std::string problem = dir.file("tiny" + seed + ".gr");
+    const RunResult gen = runProcess("/usr/bin/env", {"python3", kSource + "/tools/gen_gr.py", "--profile", "tiny",
+                                                      "--seed", seed, "--quiet", "--out", problem});
+    ASSERT_EQ(gen.exitStatus, 0) << gen.err;
+    GrProblem parsed;
+    std::string error;
+    ASSERT_TRUE(readGrProblem(problem, parsed, error)) << error;
+    for (int algo : {1, 2, 3}) {
+      SCOPED_TRACE("seed " + seed + " algorithm " + std::to_string(algo));
+      const std::string out = dir.file("r" + seed + "_" + std::to_string(algo) + ".out");
+      const RunResult r = route(problem, dir.write("p.set", settings(algo)), out);
+      ASSERT_EQ(r.exitStatus, 0) << r.err;
+      const CheckReport check = checkResultFile(parsed, out);
+      EXPECT_TRUE(check.legal()) << check.summary();
+      OverflowReport report;
+      ASSERT_TRUE(readOverflowReport(out + ".ofinfo", report, error)) << error;
+      EXPECT_TRUE(report.complete);
+      EXPECT_EQ(report.totalOverflow, check.totalOverflow);
+      EXPECT_EQ(report.maxOverflow, check.maxOverflow);
+      EXPECT_EQ(report.wirelength, check.wirelength);
+      EXPECT_EQ(report.viaCount, check.viaCount);
+      EXPECT_EQ(report.listedOverflow, check.totalOverflow);
+    }
+  }
+}
+
+TEST(WholeRun, TwoRunsWriteIdenticalBytes) {
+  TempDir dir;
+  const std::string set = dir.write("p.set", settings(3, "Pin Blockage Factor = 0.05\n"));
+  const std::string problem = kSource + "/examples/tiny.gr";
+  ASSERT_EQ(route(problem, set, dir.file("a.out")).exitStatus, 0);
+  ASSERT_EQ(route(problem, set, dir.file("b.out")).exitStatus, 0);
+  EXPECT_EQ(readFile(dir.file("a.out")), readFile(dir.file("b.out")));
+  EXPECT_EQ(readFile(dir.file("a.out.ofinfo")), readFile(dir.file("b.out.ofinfo")));
+  EXPECT_FALSE(readFile(dir.file("a.out")).empty());
+}
+
+TEST(WholeRun, OutputSwitchesOffWriteNothing) {
+  TempDir dir;
+  const std::string set =
+      dir.write("p.set", "Maze Routing Iteration = 5\nOutput Routing Result = No\nOutput Overflow Information = No\n");
+  const RunResult r = route(kSource + "/examples/tiny.gr", set, dir.file("none.out"));
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_THAT(r.out, Not(HasSubstr("output routing result")));
+  EXPECT_THAT(r.out, Not(HasSubstr("output overflow infomation")));
+  EXPECT_THAT(r.out, HasSubstr("Output File costs "));
+  EXPECT_TRUE(readFile(dir.file("none.out")).empty());
+}
+
+TEST(WholeRun, UnwritableOutputEndsWithStatusOneAfterTheRun) {
+  TempDir dir;
+  const std::string set = dir.write("p.set", "Maze Routing Iteration = 5\nOutput Overflow Information = Yes\n");
+  const std::string out = dir.file("missing-dir/x.out");
+  const RunResult r = route(kSource + "/examples/tiny.gr", set, out);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_THAT(r.err, HasSubstr("Error: " + out + ": cannot write"));
+  EXPECT_THAT(r.err, HasSubstr("Error: " + out + ".ofinfo: cannot write"));
+  EXPECT_THAT(r.out, HasSubstr("!!!!!!!!!  CPU  Total Time: "));
+}
+
+TEST(WholeRun, MissingSteinerTablesEndTheRun) {
+  TempDir dir;
+  const std::string set = dir.write("p.set", "Maze Routing Iteration = 5\n");
+  const RunResult r = runKorvane({"ISPD", kSource + "/examples/tiny.gr", set, dir.file("x.out")}, dir.path);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_THAT(r.out, HasSubstr("Error in opening POWV9.dat\n"));
 }
 
 }  // namespace

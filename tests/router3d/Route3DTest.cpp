@@ -1,8 +1,9 @@
 // The layered post-optimisation driver: round control and console lines (times masked), the
-// state it leaves, and whole generated designs through layer assignment and three rounds,
-// re-checked by the independent result checker.
+// state it leaves, and whole generated designs through the planar stages, layer assignment
+// and three layered rounds, re-checked by the independent result checker.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -10,9 +11,13 @@
 #include <sstream>
 
 #include "Router3DFixture.h"
+#include "Parser.h"
 #include "db/parameterSet.h"
-#include "router3d/LayerCalls.h"
+#include "layer/Graph.h"
+#include "router/GlobalRoute.h"
+#include "router/InitialRoute.h"
 #include "router3d/Route3D.h"
+#include "steiner/MST.h"
 #include "support/LaTestProblem.h"
 #include "support/ResultChecker.h"
 #include "support/RunProcess.h"
@@ -92,12 +97,13 @@ TEST(Route3DRounds, PrintsProgressAtEveryStepAndSkipsOneUnitPaths) {
     SCOPED_TRACE(c.name);
     NetDB db = straightNets(c.entries, c.oneUnit);
     auto router = routerFor(db, 1);
-    GraphPtr graph = makeLayerModel(db, 1, 0.0);
+    Graph graph;
+    graph.initialLA(db, 1, 0.0);
     std::vector<Order> orders = ordersOf(db);
     parameterSet params;
     params.optimization3DIteration = 1;
     testing::internal::CaptureStdout();
-    Route3D(*router, db, orders, *graph, params);
+    Route3D(*router, db, orders, graph, params);
     const std::vector<std::string> out = lines(testing::internal::GetCapturedStdout());
     std::vector<std::string> progress;
     for (const std::string& l : out)
@@ -122,31 +128,49 @@ struct Run3D {
   std::string console, result, report;
 };
 
-// The flow from planar paths on: negotiated layer assignment, the layered stage with
-// `rounds` rounds, both writers.
-Run3D runLayeredFlow(const GrProblem& problem, int rounds, const std::string& stem) {
+// The flow as the driver runs it with a layered stage: planar routing (in the build directory,
+// where the Steiner tables are), negotiated layer assignment, `rounds` layered rounds, both
+// writers. The console is kept from the layered stage on.
+Run3D runLayeredFlow(const std::string& grPath, int rounds, const std::string& stem) {
+  TempDir dir;
+  const std::string setFile = dir.write("run.set",
+                                        "Via cost = 1\nPattern Routing Iteration = 2\nMonotonic Routing Iteration = 3\n"
+                                        "Maze Routing Iteration = 5\nPost Routing Iteration = 2\n"
+                                        "Wirelength Optimization Level = 17\nPin Blockage Factor = 0.05\n");
+  char cwd[4096];
+  const std::string old = getcwd(cwd, sizeof cwd) ? cwd : ".";
+  EXPECT_EQ(chdir(KORVANE_BINARY_DIR), 0);
   NetDB db;
-  fillNetDB(problem, db);
-  routeWithLShapes(db);  // planar paths from the test stand-in
-  auto router = routerFor(db, 1);
-  GraphPtr graph = makeLayerModel(db, 1, 0.0);
-  std::vector<Order> orders = ordersOf(db);
   parameterSet params;
-  params.optimization3DIteration = rounds;
   Run3D run;
   testing::internal::CaptureStdout();
-  layerConvertGRtoLA(*graph, db);
-  layerNegotiate(*graph);
-  layerConvertLAtoGR(*graph, db);
+  Input_Setting(setFile.c_str(), db, params);
+  Input_ISPD(grPath.c_str(), db, params);
+  GlobalRouter router(db.gridX, db.gridY, db.numLayers, db.totalHorizontalTracks, db.totalVerticalTracks,
+                      db.horizontalTracks, db.verticalTracks, db.adjEdges, db.adjCapacity, db.wirePitch,
+                      db.repeatPinCount, db.pinCount, params.pinBlockageFactor);
+  router.viaCost = params.viaCost;
+  std::vector<Order> orders;
+  BuildCongestionDrivenTree(db.nets);
+  initialRoute(router, db.nets);
+  GlobalRoute(router, db, orders, params);
+  Graph graph;
+  graph.initialLA(db, params.viaCost, params.pinBlockageFactor);
+  graph.convertGRtoLA(db);
+  graph.NVM(0, 0, 0, false);
+  graph.convertLAtoGR(db);
   testing::internal::GetCapturedStdout();
+  EXPECT_EQ(chdir(old.c_str()), 0);
+
+  params.optimization3DIteration = rounds;
   testing::internal::CaptureStdout();
-  Route3D(*router, db, orders, *graph, params);
+  Route3D(router, db, orders, graph, params);
   run.result = stem + ".txt";
   run.report = run.result + ".ofinfo";
   EXPECT_TRUE(outputFile(run.result.c_str(), db));
-  EXPECT_TRUE(router->outputOverflowInfo(run.report.c_str()));
+  EXPECT_TRUE(router.outputOverflowInfo(run.report.c_str()));
   run.console = testing::internal::GetCapturedStdout();
-  expectStateMatchesPaths(*router, db);
+  expectStateMatchesPaths(router, db);
   return run;
 }
 
@@ -158,7 +182,7 @@ void checkGenerated(const std::string& profile, int seed) {
   std::string error;
   ASSERT_TRUE(readGrProblem(gr, problem, error)) << error;
   const std::string stem = (workDir() / (profile + "-" + std::to_string(seed))).string();
-  const Run3D run = runLayeredFlow(problem, 3, stem);
+  const Run3D run = runLayeredFlow(gr, 3, stem);
 
   const CheckReport check = checkResultFile(problem, run.result);
   EXPECT_TRUE(check.legal()) << check.summary();
@@ -209,7 +233,7 @@ void checkGenerated(const std::string& profile, int seed) {
                             std::to_string(report.totalWirelength) + " ");
 
   // Same input, same bytes.
-  const Run3D again = runLayeredFlow(problem, 3, stem + "-again");
+  const Run3D again = runLayeredFlow(gr, 3, stem + "-again");
   EXPECT_EQ(readFile(run.result), readFile(again.result));
   EXPECT_EQ(readFile(run.report), readFile(again.report));
   std::string a = maskTimes(run.console), b = maskTimes(again.console);

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds and runs the planar router speed benchmark against the release library in build/.
-# Usage: bench/routers2d/run.sh [connections]
+# Usage: bench/router/speed.sh [connections]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${BUILD:-$root/build}"
 [ -f "$build/libkorvane.a" ] || cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j 4 --target korvane >/dev/null
 exe="$build/bench-router-speed"
-c++ -std=c++20 -O2 -ffp-contract=off -I"$root/src" "$root/bench/routers2d/RouterSpeed.cpp" "$build/libkorvane.a" -o "$exe"
+c++ -std=c++20 -O2 -ffp-contract=off -I"$root/src" "$root/bench/router/RouterSpeed.cpp" "$build/libkorvane.a" -o "$exe"
 /usr/bin/time -v "$exe" "$@" 2>&1 | grep -E "^(Pattern|DDPattern|MultiMaze)|Maximum resident|Elapsed"

@@ -2,7 +2,7 @@
 // the monotonic program and the maze search (rip-up, search, commit) on connections of random
 // boxes. Prints the time per connection of each router and the path lengths it produced.
 //
-//   bench/routers2d/run.sh [connections]
+//   bench/router/speed.sh [connections]
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs the router memory benchmark against the release library in build/.
-# Usage: bench/router/run.sh [--3d]
+# Usage: bench/router/memory.sh [--3d]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${BUILD:-$root/build}"

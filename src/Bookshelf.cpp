@@ -1,0 +1,679 @@
+// Readers of a bookshelf placement set: the .aux file, nodes, shapes, route, placement and
+// nets files, run in that order by Input_DAC, which ends with the blockage capacity model.
+//
+// Every reader takes whitespace-separated words; a word starting with "#" discards the rest of
+// its line, and words that mean nothing to the reader discard their line (the nodes reader
+// ignores them one by one). Lines may be of any length. Anything that does not read as the
+// format says ends the run with one "Error: <file>: line <n>: ..." line, so no later stage
+// sees a half-read set.
+
+#include "Bookshelf.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "BlockageModel.h"
+#include "Parser.h"
+#include "TextInput.h"
+#include "db/NetDB.h"
+#include "db/Report.h"
+#include "db/parameterSet.h"
+
+namespace {
+
+constexpr int kMaxLayers = 1000;
+
+[[noreturn]] void missingFile(const char* path) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "File %s not exists!\n", path);
+  std::exit(1);
+}
+
+void openOrExit(TextInput& in, const char* path) {
+  if (!in.open(path)) missingFile(path);
+}
+
+std::string quoted(std::string_view w) { return "\"" + std::string(w) + "\""; }
+
+// The number written at name[at]: an optional sign, then digits, as "%d" reads it; digits
+// beyond any table size saturate. False when there are no digits.
+bool numberAt(std::string_view name, std::size_t at, long long& out) {
+  bool negative = false;
+  if (at < name.size() && (name[at] == '+' || name[at] == '-')) negative = name[at++] == '-';
+  if (at >= name.size() || name[at] < '0' || name[at] > '9') return false;
+  long long v = 0;
+  for (; at < name.size() && name[at] >= '0' && name[at] <= '9'; ++at) v = std::min(v * 10 + (name[at] - '0'), 1LL << 40);
+  out = negative ? -v : v;
+  return true;
+}
+
+// Table position named by a node name: p<k> -> oNodeCount + k, o<k> -> k, any other first
+// letter -> the number after the first "o". -1 when the name carries no number.
+long long namedPosition(std::string_view name, int oNodeCount) {
+  long long k = 0;
+  if (name.empty()) return -1;
+  if (name[0] == 'p') return numberAt(name, 1, k) ? oNodeCount + k : -1;
+  if (name[0] == 'o') return numberAt(name, 1, k) ? k : -1;
+  const std::size_t o = name.find('o');
+  return o != std::string_view::npos && numberAt(name, o + 1, k) ? k : -1;
+}
+
+// The node a name refers to; a name that gives no position inside the table ends the run.
+placeCell& namedNode(TextInput& in, int line, std::vector<placeCell>& cells, std::string_view name, int oNodeCount) {
+  const long long pos = namedPosition(name, oNodeCount);
+  if (pos < 0 || pos >= static_cast<long long>(cells.size()))
+    in.failAt(line, format("node %s is not in the nodes file", quoted(name).c_str()));
+  return cells[std::size_t(pos)];
+}
+
+// scanf-like reading of one line: every item may be preceded by blanks.
+class LineScan {
+ public:
+  explicit LineScan(std::string_view line) : text(line) {}
+  bool atEnd() {
+    skipBlanks();
+    return pos >= text.size();
+  }
+  std::string_view word() {
+    skipBlanks();
+    const std::size_t start = pos;
+    while (pos < text.size() && !isBlank(text[pos])) ++pos;
+    return std::string_view(text).substr(start, pos - start);
+  }
+  bool literal(std::string_view w) {
+    skipBlanks();
+    if (std::string_view(text).substr(pos, w.size()) != w) return false;
+    pos += w.size();
+    return true;
+  }
+  bool character(char& c) {
+    skipBlanks();
+    if (pos >= text.size()) return false;
+    c = text[pos++];
+    return true;
+  }
+  // "%d": sign and digits, within the 32-bit range.
+  bool integer(int& out) {
+    skipBlanks();
+    std::size_t p = pos;
+    if (p < text.size() && (text[p] == '+' || text[p] == '-')) ++p;
+    std::size_t end = p;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+    if (end == p || !parseInt(std::string_view(text).substr(pos, end - pos), out)) return false;
+    pos = end;
+    return true;
+  }
+  // "%lf": the longest prefix strtod accepts; only finite values.
+  bool number(double& out) {
+    skipBlanks();
+    const char* start = text.c_str() + pos;
+    char* end = nullptr;
+    const double v = std::strtod(start, &end);
+    if (end == start || !std::isfinite(v)) return false;
+    pos += std::size_t(end - start);
+    out = v;
+    return true;
+  }
+
+ private:
+  static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+  void skipBlanks() {
+    while (pos < text.size() && isBlank(text[pos])) ++pos;
+  }
+  std::string text;  // own copy: strtod needs the terminating zero
+  std::size_t pos = 0;
+};
+
+// Next line of a line-based section, blank lines and "#" comment lines skipped; false at the
+// end of the file. `line` receives its line number.
+bool nextRecordLine(TextInput& in, std::string_view& text, int& line) {
+  while (true) {
+    in.skipBlankLines();  // stops at the first non-blank character of a line
+    if (in.atEnd()) return false;
+    line = in.line();
+    text = in.restOfLine();
+    if (text[0] != '#') return true;
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Nodes file
+
+int read_node_file(const char* path, std::vector<placeCell>& cells) {
+  TextInput in;
+  openOrExit(in, path);
+  std::printf("read %s\n", path);
+  cells.clear();
+  long long announced = 0;  // "NumNodes"; records beyond it are not stored
+  bool countSeen = false;
+  long long records = 0;
+  int oNodeCount = 0;
+  bool terminalsStarted = false;  // a p-node has been stored
+  bool lastStored = false;
+  while (true) {
+    const std::string_view w = in.word();
+    if (w.empty()) break;
+    if (w[0] == '#') {
+      in.restOfLine();
+    } else if (w == "NumNodes") {
+      if (countSeen) in.fail("a second \"NumNodes\" line");
+      countSeen = true;
+      in.requireWord("\":\" after NumNodes");
+      const int n = in.requireInt("the node count");
+      if (n < 0) in.fail(format("node count %d is negative", n));
+      in.requireWord("the terminal-count keyword");
+      in.requireWord("\":\" after the terminal-count keyword");
+      in.requireInt("the terminal count");
+      announced = n;
+    } else if (w[0] == 'o' || w[0] == 'p' || w[0] == 'A') {
+      const int line = in.line();
+      const std::string name(w);
+      const int width = in.requireInt("a node width");
+      const int height = in.requireInt("a node height");
+      if (width < 0 || height < 0) in.failAt(line, format("node %s has a negative size %d x %d", quoted(name).c_str(), width, height));
+      const long long position = records++;
+      const bool isO = name[0] != 'p';
+      lastStored = position < announced;
+      if (lastStored) {
+        // The other readers find nodes by the numbering rule, so each record must stand
+        // where its name puts it.
+        long long k = -1;
+        const bool numbered = name[0] == 'p' || name[0] == 'o' ? numberAt(name, 1, k)
+                                                               : numberAt(name, name.find('o') + 1, k);
+        const long long expected = isO ? position : position - oNodeCount;
+        if ((isO && terminalsStarted) || !numbered || k != expected)
+          in.failAt(line, format("node %s is record %lld of the file; nodes must be listed as o0, o1, ... "
+                                 "(or A...o0, A...o1, ...) and then p0, p1, ...",
+                                 quoted(name).c_str(), position));
+        placeCell c;
+        c.index = int(position);
+        c.width = width;
+        c.height = height;
+        cells.push_back(std::move(c));
+        terminalsStarted = terminalsStarted || !isO;
+      }
+      if (isO) ++oNodeCount;
+    } else if (w == "terminal" || w == "terminal_NI") {
+      if (records == 0) in.fail(format("%s before any node record", quoted(w).c_str()));
+      if (lastStored) cells.back().terminalType = w == "terminal" ? 1 : 2;
+    }
+    // Any other word (the header, for instance) is ignored on its own.
+  }
+  if (records != announced) reportInconsistency("Parser", 659);
+  return oNodeCount;
+}
+
+// ---------------------------------------------------------------------------------------
+// Shapes file
+
+void read_shape_file(const char* path, std::vector<placeCell>& cells) {
+  TextInput in;
+  openOrExit(in, path);
+  std::printf("read %s\n", path);
+  while (true) {
+    const std::string_view w = in.word();
+    if (w.empty()) break;
+    if (w == "NumNonRectangularNodes") {
+      in.requireWord("\":\" after NumNonRectangularNodes");
+      in.requireInt("the non-rectangular node count");
+    } else if (w[0] == 'o' || w[0] == 'A') {
+      const int line = in.line();
+      placeCell& cell = namedNode(in, line, cells, w, 0);
+      in.requireWord("\":\" after the node name");
+      const int m = in.requireInt("the rectangle count");
+      if (m < 0) in.failAt(line, format("rectangle count %d is negative", m));
+      in.restOfLine();
+      std::vector<shape> rects;
+      for (int j = 0; j < m; ++j) {
+        std::string_view text;
+        int at = 0;
+        if (!nextRecordLine(in, text, at)) in.fail(format("unexpected end of file, expected rectangle %d of %d", j + 1, m));
+        LineScan s(text);
+        shape r;
+        s.word();  // the rectangle's name
+        if (!s.integer(r.x) || !s.integer(r.y) || !s.integer(r.width) || !s.integer(r.height))
+          in.failAt(at, "expected a rectangle name and four integers (x y width height)");
+        if (r.width < 0 || r.height < 0) in.failAt(at, format("rectangle has a negative size %d x %d", r.width, r.height));
+        rects.push_back(r);
+      }
+      cell.shapes = std::move(rects);  // a node listed again keeps its last list
+    } else {
+      // Comments, the header and records of p-nodes (which block nothing).
+      in.restOfLine();
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Placement file
+
+void read_place_file(const char* path, std::vector<placeCell>& cells, int oNodeCount) {
+  TextInput in;
+  openOrExit(in, path);
+  std::printf("read %s\n", path);
+  while (true) {
+    const std::string_view w = in.word();
+    if (w.empty()) break;
+    if (w[0] == 'o' || w[0] == 'p' || w[0] == 'A') {
+      const int line = in.line();
+      placeCell& cell = namedNode(in, line, cells, w, oNodeCount);
+      double v[2];
+      for (double& c : v) {
+        const std::string_view t = in.requireWord("a node coordinate");
+        if (!parseDouble(t, c) || !(c > -2147483649.0 && c < 2147483648.0))
+          in.fail(format("expected a node coordinate, found %s", quoted(t).c_str()));
+      }
+      cell.x = int(v[0]);  // truncation toward zero
+      cell.y = int(v[1]);
+    }
+    // The rest of a node line (orientation, /FIXED), comments and the header.
+    in.restOfLine();
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Route file
+
+namespace {
+
+struct RouteReader {
+  TextInput& in;
+  std::vector<placeCell>& cells;
+  NetDB& db;
+  int oNodeCount;
+  bool gridSeen = false;
+
+  void requireGrid(std::string_view keyword) {
+    if (!gridSeen) in.fail(format("%s before \"Grid\"", quoted(keyword).c_str()));
+  }
+  int layer(int l, const char* what) {
+    if (l < 1 || l > db.numLayers) in.fail(format("%s %d is outside 1..%d", what, l, db.numLayers));
+    return l - 1;
+  }
+
+  void grid() {
+    const int x = in.requireInt("the grid width"), y = in.requireInt("the grid height");
+    const int L = in.requireInt("the layer count");
+    if (x < 1 || y < 1) in.fail(format("grid size %d x %d is below 1 x 1", x, y));
+    if (std::int64_t(x) * y > INT_MAX) in.fail(format("grid %d x %d has too many tiles", x, y));
+    if (L < 1 || L > kMaxLayers) in.fail(format("layer count %d is outside 1..%d", L, kMaxLayers));
+    db.gridX = x, db.gridY = y, db.numLayers = L;
+    for (auto* v : {&db.verticalCapacity, &db.horizontalCapacity, &db.minWireWidth, &db.minWireSpacing, &db.viaSpacing,
+                    &db.wirePitch, &db.verticalTracks, &db.horizontalTracks})
+      v->resize(std::size_t(L), 0);
+    gridSeen = true;
+  }
+
+  void layerList(std::string_view keyword, std::vector<int>& out) {
+    requireGrid(keyword);
+    for (int i = 0; i < db.numLayers; ++i) {
+      const int v = in.requireInt("a per-layer value");
+      if (v < 0) in.fail(format("%s of layer %d is negative (%d)", std::string(keyword).c_str(), i + 1, v));
+      out[std::size_t(i)] = v;
+    }
+  }
+
+  // The record count of a section; sections need the grid for their layer checks.
+  int sectionCount(std::string_view keyword) {
+    requireGrid(keyword);
+    const int n = in.requireInt("a record count");
+    if (n < 0) in.fail(format("%s count %d is negative", std::string(keyword).c_str(), n));
+    return n;
+  }
+
+  void terminals() {
+    const int n = sectionCount("NumNiTerminals");
+    in.restOfLine();
+    for (int t = 0; t < n; ++t) {
+      std::string_view text;
+      int line = 0;
+      if (!nextRecordLine(in, text, line)) in.fail(format("unexpected end of file, expected terminal %d of %d", t + 1, n));
+      LineScan s(text);
+      const std::string_view name = s.word();
+      long long k = -1;
+      int l = 0;
+      if (name[0] != 'p' || !numberAt(name, 1, k) || !s.integer(l))
+        in.failAt(line, "expected a terminal line \"p<number> <layer>\"");
+      placeCell& cell = namedNode(in, line, cells, name, oNodeCount);
+      if (l < 1 || l > db.numLayers) in.failAt(line, format("terminal layer %d is outside 1..%d", l, db.numLayers));
+      cell.pinLayer = l - 1;
+    }
+  }
+
+  void blockages() {
+    const int n = sectionCount("NumBlockageNodes");
+    in.restOfLine();
+    for (int b = 0; b < n; ++b) {
+      const std::string_view name = in.requireWord("a blockage node name");
+      const int line = in.line();
+      const bool known = name[0] == 'o' || name[0] == 'A';
+      if (!known) std::printf("fail in route  %.*s\n", int(name.size()), name.data());
+      placeCell* cell = known ? &namedNode(in, line, cells, name, oNodeCount) : nullptr;
+      const int m = in.requireInt("the blocked layer count");
+      if (m < 0) in.fail(format("blocked layer count %d is negative", m));
+      std::vector<int> layers;
+      for (int j = 0; j < m; ++j) layers.push_back(layer(in.requireInt("a blocked layer"), "blocked layer"));
+      if (cell) cell->blockedLayers = std::move(layers);  // a later record replaces an earlier one
+    }
+  }
+
+  void adjustments() {
+    const int n = sectionCount("NumEdgeCapacityAdjustments");
+    for (int a = 0; a < n; ++a) {
+      int v[7];
+      for (int& f : v) f = in.requireInt("an adjustment field (x1 y1 layer1 x2 y2 layer2 capacity)");
+      const int x1 = v[0], y1 = v[1], x2 = v[3], y2 = v[4], cap = v[6];
+      const int z = layer(v[2], "adjustment layer");
+      layer(v[5], "adjustment layer");
+      const bool inGrid = x1 >= 0 && x1 < db.gridX && y1 >= 0 && y1 < db.gridY && x2 >= 0 && x2 < db.gridX &&
+                          y2 >= 0 && y2 < db.gridY;
+      const std::int64_t manhattan = std::llabs(std::int64_t(x1) - x2) + std::llabs(std::int64_t(y1) - y2);
+      if (!inGrid || manhattan != 1)
+        in.fail(format("adjustment (%d,%d)-(%d,%d) is not a pair of neighbouring tiles of the grid", x1, y1, x2, y2));
+      if (cap < 0) in.fail(format("adjusted capacity %d is negative", cap));
+      const std::int64_t pitch = std::int64_t(db.minWireWidth[std::size_t(z)]) + db.minWireSpacing[std::size_t(z)];
+      if (pitch < 1) in.fail(format("adjustment on layer %d, whose width plus spacing is not yet at least 1", z + 1));
+      const bool vertical = x1 == x2;
+      const RPoint e = vertical ? RPoint(x1, std::min(y1, y2), z, 0) : RPoint(std::min(x1, x2), y1, z, 1);
+      const int layerDefault = vertical ? db.verticalCapacity[std::size_t(z)] : db.horizontalCapacity[std::size_t(z)];
+      if (cap == layerDefault) continue;
+      db.adjEdges.push_back(e);
+      db.adjCapacity.push_back(int(cap / pitch));
+    }
+  }
+
+  // Pitches and track counts of the layers read.
+  void finish() {
+    if (!gridSeen) in.fail("no \"Grid\" line in the file");
+    if (db.tileWidth < 1 || db.tileHeight < 1)
+      in.fail(format("tile size %d x %d is below 1 (is \"TileSize\" missing?)", db.tileWidth, db.tileHeight));
+    db.totalVerticalTracks = 0;
+    db.totalHorizontalTracks = 0;
+    for (std::size_t i = 0; i < std::size_t(db.numLayers); ++i) {
+      const std::int64_t pitch = std::int64_t(db.minWireWidth[i]) + db.minWireSpacing[i];
+      if (pitch < 1 || pitch > INT_MAX)
+        in.fail(format("wire pitch (width + spacing) of layer %zu is %lld, expected at least 1", i + 1, (long long)pitch));
+      db.wirePitch[i] = int(pitch);
+      db.horizontalTracks[i] = db.horizontalCapacity[i] / db.wirePitch[i];
+      db.verticalTracks[i] = db.verticalCapacity[i] / db.wirePitch[i];
+      if (std::int64_t(db.totalVerticalTracks) + db.verticalTracks[i] > INT_MAX ||
+          std::int64_t(db.totalHorizontalTracks) + db.horizontalTracks[i] > INT_MAX)
+        in.fail("total track count exceeds the 32-bit range");
+      db.totalHorizontalTracks += db.horizontalTracks[i];
+      db.totalVerticalTracks += db.verticalTracks[i];
+    }
+  }
+};
+
+}  // namespace
+
+void read_route_file(const char* path, std::vector<placeCell>& cells, NetDB& db, int oNodeCount) {
+  TextInput in;
+  openOrExit(in, path);
+  std::printf("read %s\n", path);
+  RouteReader r{in, cells, db, oNodeCount};
+  while (true) {
+    const std::string_view w = in.word();
+    if (w.empty()) break;
+    const bool keyword = w == "Grid" || w == "VerticalCapacity" || w == "HorizontalCapacity" || w == "MinWireWidth" ||
+                         w == "MinWireSpacing" || w == "ViaSpacing" || w == "GridOrigin" || w == "TileSize" ||
+                         w == "BlockagePorosity" || w == "NumNiTerminals" || w == "NumBlockageNodes" ||
+                         w == "NumEdgeCapacityAdjustments";
+    if (!keyword) {
+      in.restOfLine();  // comments, the header and unknown keywords
+      continue;
+    }
+    in.requireWord(format("\":\" after %.*s", int(w.size()), w.data()).c_str());
+    if (w == "Grid") {
+      r.grid();
+    } else if (w == "VerticalCapacity") {
+      r.layerList(w, db.verticalCapacity);
+    } else if (w == "HorizontalCapacity") {
+      r.layerList(w, db.horizontalCapacity);
+    } else if (w == "MinWireWidth") {
+      r.layerList(w, db.minWireWidth);
+    } else if (w == "MinWireSpacing") {
+      r.layerList(w, db.minWireSpacing);
+    } else if (w == "ViaSpacing") {
+      r.layerList(w, db.viaSpacing);
+    } else if (w == "GridOrigin") {
+      db.originX = in.requireInt("the grid origin x");
+      db.originY = in.requireInt("the grid origin y");
+    } else if (w == "TileSize") {
+      db.tileWidth = in.requireInt("the tile width");
+      db.tileHeight = in.requireInt("the tile height");
+      if (db.tileWidth < 1 || db.tileHeight < 1) in.fail(format("tile size %d x %d is below 1", db.tileWidth, db.tileHeight));
+    } else if (w == "BlockagePorosity") {
+      const std::string_view t = in.requireWord("the blockage porosity");
+      if (!parseDouble(t, db.blockagePorosity)) in.fail(format("expected the blockage porosity, found %s", quoted(t).c_str()));
+    } else if (w == "NumNiTerminals") {
+      r.terminals();
+    } else if (w == "NumBlockageNodes") {
+      r.blockages();
+    } else {
+      r.adjustments();
+    }
+  }
+  r.finish();
+}
+
+// ---------------------------------------------------------------------------------------
+// Nets file
+
+namespace {
+
+// Membership of a net's pins: a linear scan for small nets, a hash set for large ones, so
+// that nets of thousands of pins cost no quadratic scan. Both give the same answers.
+class PinSet {
+ public:
+  void clear() {
+    points.clear();
+    keys.clear();
+  }
+  // Inserts the key; false when it was already present.
+  bool insert(std::uint64_t key) {
+    if (!keys.empty()) return keys.insert(key).second;
+    for (std::uint64_t k : points)
+      if (k == key) return false;
+    points.push_back(key);
+    if (points.size() > kLinearLimit) keys.insert(points.begin(), points.end());
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t kLinearLimit = 32;
+  std::vector<std::uint64_t> points;
+  std::unordered_set<std::uint64_t> keys;  // membership only; never iterated
+};
+
+struct NetReader {
+  TextInput& in;
+  std::vector<placeCell>& cells;
+  NetDB& db;
+  const parameterSet& params;
+  int oNodeCount;
+  Net current;
+  PinSet seen3D, seen2D;
+
+  std::string_view recordLine(int& line, const char* what) {
+    std::string_view text;
+    if (!nextRecordLine(in, text, line)) in.fail(format("unexpected end of file, expected %s", what));
+    return text;
+  }
+
+  // Tile and layer of one pin line: "<node> <direction> : <x offset> <y offset>", offsets
+  // from the node's centre; a line without the colon and offsets puts the pin at the centre.
+  Point pin(std::string_view text, int line) {
+    LineScan s(text);
+    const std::string_view name = s.word();
+    const placeCell& cell = namedNode(in, line, cells, name, oNodeCount);
+    char direction = 0;
+    double dx = 0.0, dy = 0.0;
+    if (!s.character(direction)) in.failAt(line, "expected a pin line \"<node> <direction> : <x offset> <y offset>\"");
+    if (!s.atEnd() && !(s.literal(":") && s.number(dx) && s.number(dy)))
+      in.failAt(line, "expected a pin line \"<node> <direction> : <x offset> <y offset>\"");
+    // Sums in double precision in this order; the node's corner plus the truncated offset.
+    const double ox = (dx + 0.5) + cell.width * 0.5;
+    const double oy = (dy + 0.5) + cell.height * 0.5;
+    if (!(std::fabs(ox) < 1e15 && std::fabs(oy) < 1e15)) in.failAt(line, "pin offset out of range");
+    const std::int64_t px = cell.x + std::int64_t(ox);
+    const std::int64_t py = cell.y + std::int64_t(oy);
+    const std::int64_t tx = (px - db.originX) / db.tileWidth;  // truncation toward zero
+    const std::int64_t ty = (py - db.originY) / db.tileHeight;
+    if (tx < 0 || tx >= db.gridX || ty < 0 || ty >= db.gridY)
+      in.failAt(line, format("pin of node %s at (%lld, %lld) lies outside the %d x %d grid", quoted(name).c_str(),
+                             (long long)px, (long long)py, db.gridX, db.gridY));
+    return Point(int(tx), int(ty), cell.pinLayer);
+  }
+
+  void net() {
+    int line = 0;
+    const std::string_view header = recordLine(line, "a \"NetDegree\" line");
+    LineScan s(header);
+    int degree = 0, id = 0;
+    if (!(s.literal("NetDegree") && s.literal(":") && s.integer(degree) && s.literal("n") && s.integer(id)))
+      in.failAt(line, "expected a net header \"NetDegree : <degree> n<number>\"");
+    if (degree < 0) in.failAt(line, format("net degree %d is negative", degree));
+    current.id = id;
+    current.pins2D.clear();
+    current.pins3D.clear();
+    seen3D.clear();
+    seen2D.clear();
+    for (int p = 0; p < degree; ++p) {
+      const std::string_view text = recordLine(line, "a pin line");
+      const Point pt = pin(text, line);
+      const std::uint64_t tile = std::uint64_t(pt.x) * std::uint64_t(db.gridY) + std::uint64_t(pt.y);
+      if (!seen3D.insert(tile * std::uint64_t(kMaxLayers + 1) + std::uint64_t(pt.z))) {
+        ++db.repeatPinCount[std::size_t(pt.x)][std::size_t(pt.y)];
+        continue;
+      }
+      current.pins3D.push_back(pt);
+      if (seen2D.insert(tile)) current.pins2D.push_back(pt);
+      ++db.pinCount[std::size_t(pt.x)][std::size_t(pt.y)];
+    }
+    // Dropped nets leave no entry; their pins stay counted.
+    const bool tooMany = current.pins3D.size() > std::size_t(params.ignoredNetThreshold);
+    if (!tooMany && current.pins2D.size() > 1) db.nets.push_back(current);
+  }
+};
+
+}  // namespace
+
+void read_net_file(const char* path, std::vector<placeCell>& cells, NetDB& db, parameterSet& params, int oNodeCount) {
+  TextInput in;
+  openOrExit(in, path);
+  std::printf("read %s\n", path);
+  db.repeatPinCount.assign(std::size_t(db.gridX), std::vector<int>(std::size_t(db.gridY), 0));
+  db.pinCount.assign(std::size_t(db.gridX), std::vector<int>(std::size_t(db.gridY), 0));
+  db.nets.clear();
+  NetReader r{in, cells, db, params, oNodeCount, Net(), PinSet(), PinSet()};
+  int netCount = -1;
+  bool netsRead = false;
+  while (true) {
+    const std::string_view w = in.word();
+    if (w.empty()) break;
+    if (w == "NumNets") {
+      if (netCount >= 0) in.fail("a second \"NumNets\" line");
+      in.requireWord("\":\" after NumNets");
+      netCount = in.requireInt("the net count");
+      if (netCount < 0) in.fail(format("net count %d is negative", netCount));
+    } else if (w == "NumPins") {
+      if (netCount < 0) in.fail("\"NumPins\" before \"NumNets\"");
+      if (netsRead) in.fail("a second \"NumPins\" line");
+      in.requireWord("\":\" after NumPins");
+      in.requireInt("the pin count");
+      in.restOfLine();
+      for (int n = 0; n < netCount; ++n) r.net();
+      netsRead = true;
+    } else {
+      in.restOfLine();  // comments, the header and whatever follows the nets
+    }
+  }
+  if (!netsRead) in.fail("no \"NumNets\" and \"NumPins\" lines before the end of the file");
+}
+
+// ---------------------------------------------------------------------------------------
+// The set
+
+void Input_DAC(const char* auxPath, const char* plPath, NetDB& db, parameterSet& params) {
+  TextInput aux;
+  openOrExit(aux, auxPath);
+  // Words 3, 4, 8 and 9 name the nodes, nets, shapes and route files; the others (the set's
+  // kind, ":", weights, placement and rows) are not read.
+  std::string words[9];
+  for (int i = 0; i < 9; ++i) {
+    words[i] = std::string(aux.word());
+    if (words[i].empty())
+      fatalError(auxPath, format("expected 9 words (kind, \":\", nodes, nets, weights, placement, rows, shapes "
+                                 "and route files), found %d",
+                                 i));
+  }
+  const std::string aux_(auxPath);
+  const std::size_t slash = aux_.rfind('/');
+  const std::string dir = slash == std::string::npos ? std::string() : aux_.substr(0, slash + 1);
+  const std::string nodes = dir + words[2], nets = dir + words[3], shapes = dir + words[7], route = dir + words[8];
+
+  std::vector<placeCell> cells;
+  const int oNodeCount = read_node_file(nodes.c_str(), cells);
+  read_shape_file(shapes.c_str(), cells);
+  read_route_file(route.c_str(), cells, db, oNodeCount);
+  read_place_file(plPath, cells, oNodeCount);
+  read_net_file(nets.c_str(), cells, db, params, oNodeCount);
+  adjust_capacity(cells, db);
+}
+
+// ---------------------------------------------------------------------------------------
+// Self-check
+
+namespace {
+
+// Edge and layer, for finding an edge's first adjustment.
+bool sameEdgeBefore(const RPoint& a, const RPoint& b) {
+  if (a.x != b.x) return a.x < b.x;
+  if (a.y != b.y) return a.y < b.y;
+  if (a.z != b.z) return a.z < b.z;
+  return a.hori < b.hori;
+}
+
+}  // namespace
+
+void compareAdjustments(const NetDB& real, const NetDB& read) {
+  // Adjustment indices of `read` sorted by edge, then by index: the first of a run of equal
+  // edges is the edge's first adjustment.
+  std::vector<std::size_t> order(read.adjEdges.size());
+  for (std::size_t j = 0; j < order.size(); ++j) order[j] = j;
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const RPoint& ea = read.adjEdges[a];
+    const RPoint& eb = read.adjEdges[b];
+    if (sameEdgeBefore(ea, eb)) return true;
+    if (sameEdgeBefore(eb, ea)) return false;
+    return a < b;
+  });
+  for (std::size_t i = 0; i < real.adjEdges.size(); ++i) {
+    const RPoint& e = real.adjEdges[i];
+    const auto it = std::lower_bound(order.begin(), order.end(), e, [&](std::size_t j, const RPoint& key) {
+      return sameEdgeBefore(read.adjEdges[j], key);
+    });
+    int readValue = 0;
+    const RPoint* found = it != order.end() ? &read.adjEdges[*it] : nullptr;
+    if (found && !sameEdgeBefore(e, *found)) {
+      readValue = read.adjCapacity[*it];
+    } else if (e.z >= 0 && e.z < read.numLayers) {
+      // Not adjusted in the set: the edge keeps its layer's track count there.
+      const std::size_t z = std::size_t(e.z);
+      readValue = e.hori == 0 ? read.verticalTracks[z] : read.horizontalTracks[z];
+    }
+    if (readValue != real.adjCapacity[i])
+      std::printf("x=%d y=%d z=%d hori=%d realValue=%d readValue=%d\n", e.x, e.y, e.z, e.hori, real.adjCapacity[i],
+                  readValue);
+  }
+}

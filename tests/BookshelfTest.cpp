@@ -1,0 +1,361 @@
+// The bookshelf set readers, in process: every field of the tiny set, and the edge cases of
+// the node, shape, placement, route and net files.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+#include "Bookshelf.h"
+#include "Parser.h"
+#include "db/NetDB.h"
+#include "db/parameterSet.h"
+#include "support/BookshelfSet.h"
+#include "support/RunProcess.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+
+// Runs `body` with standard output captured; returns what it printed.
+std::string captured(const std::function<void()>& body) {
+  ::testing::internal::CaptureStdout();
+  body();
+  std::fflush(stdout);
+  return ::testing::internal::GetCapturedStdout();
+}
+
+std::vector<std::vector<int>> edges(const NetDB& db) {
+  std::vector<std::vector<int>> v;
+  for (std::size_t i = 0; i < db.adjEdges.size(); ++i) {
+    const RPoint& e = db.adjEdges[i];
+    v.push_back({e.hori, e.x, e.y, e.z, db.adjCapacity[i]});
+  }
+  return v;
+}
+
+std::vector<std::vector<int>> points(const std::vector<Point>& pts) {
+  std::vector<std::vector<int>> v;
+  for (const Point& p : pts) v.push_back({p.x, p.y, p.z});
+  return v;
+}
+
+TEST(BookshelfSet, ReadsEveryPartOfTheTinySet) {
+  TempDir dir;
+  const std::string aux = writeSet(dir, tinySet());
+  const std::string pl = dir.file("tiny.pl");
+  NetDB db;
+  parameterSet params;
+  const std::string out = captured([&] { Input_DAC(aux.c_str(), pl.c_str(), db, params); });
+  const std::string d = dir.path + "/";
+  EXPECT_EQ(out, "read " + d + "tiny.nodes\nread " + d + "tiny.shapes\nread " + d + "tiny.route\nfail in route  p1\n" +
+                     "read " + pl + "\nread " + d + "tiny.nets\nadjust grid edge capacity\n");
+
+  EXPECT_EQ(db.gridX, 4);
+  EXPECT_EQ(db.gridY, 3);
+  EXPECT_EQ(db.numLayers, 2);
+  EXPECT_EQ(db.verticalCapacity, (std::vector<int>{0, 32}));
+  EXPECT_EQ(db.horizontalCapacity, (std::vector<int>{20, 0}));
+  EXPECT_EQ(db.minWireWidth, (std::vector<int>{1, 2}));
+  EXPECT_EQ(db.minWireSpacing, (std::vector<int>{1, 2}));
+  EXPECT_EQ(db.viaSpacing, (std::vector<int>{0, 0}));
+  EXPECT_EQ(db.wirePitch, (std::vector<int>{2, 4}));
+  EXPECT_EQ(db.horizontalTracks, (std::vector<int>{10, 0}));
+  EXPECT_EQ(db.verticalTracks, (std::vector<int>{0, 8}));
+  EXPECT_EQ(db.totalHorizontalTracks, 10);
+  EXPECT_EQ(db.totalVerticalTracks, 8);
+  EXPECT_EQ(db.originX, 100);
+  EXPECT_EQ(db.originY, 200);
+  EXPECT_EQ(db.tileWidth, 16);
+  EXPECT_EQ(db.tileHeight, 8);
+  EXPECT_EQ(db.blockagePorosity, 0.0);
+
+  // n0: o0 (100,200) 4x6 centre (102,203) -> tile (0,0); o1 (113,205) 10x20 offset (-5.5, 2)
+  // -> (113, 217) -> tile (0,2); p0 (150,215) 2x2 offset (0.5,0.5) -> (152,217) -> tile (3,2),
+  // on layer 2 from the route file. n5: both pins of o0 in tile (0,0) on layer 1: dropped.
+  // n7: o2 (108,204) 12x10 without offsets -> centre (114,209) -> tile (0,1); p0 -> (151,216).
+  ASSERT_EQ(db.nets.size(), 2u);
+  EXPECT_EQ(db.nets[0].id, 0);
+  EXPECT_EQ(points(db.nets[0].pins3D), (std::vector<std::vector<int>>{{0, 0, 0}, {0, 2, 0}, {3, 2, 1}}));
+  EXPECT_EQ(points(db.nets[0].pins2D), points(db.nets[0].pins3D));
+  EXPECT_EQ(db.nets[1].id, 7);
+  EXPECT_EQ(points(db.nets[1].pins3D), (std::vector<std::vector<int>>{{0, 1, 0}, {3, 2, 1}}));
+  EXPECT_TRUE(db.localNets.empty());
+  std::vector<std::vector<int>> pinCount(4, std::vector<int>(3, 0)), repeat = pinCount;
+  pinCount[0][0] = 2, pinCount[0][2] = 1, pinCount[3][2] = 2, pinCount[0][1] = 1;
+  repeat[0][0] = 1;
+  EXPECT_EQ(db.pinCount, pinCount);
+  EXPECT_EQ(db.repeatPinCount, repeat);
+
+  // The route file's adjustment (6 units / pitch 2), then the blockages in tile order:
+  // o2 (108..120 x 204..214) on layer 1 covers y 204..208 of tile (0,0) and 208..214 of (0,1)
+  // at the right boundary of column 0: 20 * 4/8 = 10 -> 5 tracks, 20 * 2/8 = 5 -> 4 -> 2.
+  // On layer 2, o2 and o1's first shape cover x 108..116 of (0,0) (counted once) and 116..120
+  // of (1,0) at the top of row 0: 32 * 8/16 = 16 -> 4 tracks, 32 * 12/16 = 24 -> 6.
+  // o1's own rectangle is not used, and its second shape touches only the grid's top.
+  EXPECT_EQ(edges(db), (std::vector<std::vector<int>>{
+                           {1, 2, 1, 0, 3}, {1, 0, 0, 0, 5}, {0, 0, 0, 1, 4}, {1, 0, 1, 0, 2}, {0, 1, 0, 1, 6}}));
+}
+
+TEST(BookshelfSet, AuxDirectoryIsPutInFrontOfEveryName) {
+  // With no "/" in the .aux path the names are used as they stand (relative to the cwd).
+  TempDir dir;
+  auto files = tinySet();
+  files["tiny.aux"] = "RowBasedPlacement : sub/tiny.nodes tiny.nets w x y tiny.shapes tiny.route\n";
+  writeSet(dir, files);
+  std::filesystem::create_directory(dir.file("sub"));
+  dir.write("sub/tiny.nodes", files["tiny.nodes"]);
+  std::remove(dir.file("tiny.nodes").c_str());
+  const RunResult r = runKorvane({"ICCAD", "tiny.aux", "tiny.pl", "tiny.set", "out"}, dir.path);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("read sub/tiny.nodes\nread tiny.shapes\n"));
+}
+
+// ---------------------------------------------------------------------------------------
+// Single readers
+
+struct Cells {
+  std::vector<placeCell> cells;
+  int oNodeCount = 0;
+  std::string out;
+};
+
+Cells nodes(const std::string& text) {
+  TempDir dir;
+  const std::string path = dir.write("n.nodes", text);
+  Cells c;
+  c.out = captured([&] { c.oNodeCount = read_node_file(path.c_str(), c.cells); });
+  return c;
+}
+
+TEST(NodeFile, RecordsTerminalsAndTheCountCheck) {
+  const Cells c = nodes("UCLA nodes 1.0\nNumNodes : 4\nNumTerminals : 1\no0 5 6\nA_o1 7 8 terminal\n"
+                        "o2 1 1\n\tp0 0 0 terminal_NI\n");
+  EXPECT_EQ(c.oNodeCount, 3);
+  ASSERT_EQ(c.cells.size(), 4u);
+  EXPECT_EQ(c.cells[1].index, 1);
+  EXPECT_EQ(c.cells[1].width, 7);
+  EXPECT_EQ(c.cells[1].height, 8);
+  EXPECT_EQ(c.cells[0].terminalType, 0);
+  EXPECT_EQ(c.cells[1].terminalType, 1);
+  EXPECT_EQ(c.cells[3].terminalType, 2);
+  EXPECT_EQ(c.out.find("ERROR"), std::string::npos);
+
+  // Fewer records than announced, or more: the count message, and the run goes on.
+  for (const char* text : {"NumNodes : 3 NumTerminals : 0\no0 1 1\no1 1 1\n",
+                           "NumNodes : 1 NumTerminals : 0\no0 1 1\no1 1 1\n"}) {
+    const Cells d = nodes(text);
+    EXPECT_THAT(d.out, HasSubstr("ERROR Parser 659\n"));
+    EXPECT_EQ(d.oNodeCount, 2);
+    EXPECT_LE(d.cells.size(), 2u);
+  }
+}
+
+TEST(ShapeFile, LastListOfANodeWinsAndPNodesAreSkipped) {
+  std::vector<placeCell> cells(3);
+  TempDir dir;
+  const std::string path = dir.write("s.shapes",
+                                     "shapes 1.0\nNumNonRectangularNodes : 3\n\n"
+                                     "o1 : 2\n  S0 10 20 30 40\n  S1 -5 -6 7 8\n"
+                                     "p0 : 1\n  S0 1 1 1 1\n"
+                                     "o2 : 1\n  S0 1 2 3 4\n"
+                                     "o2 : 0\n"
+                                     "o1 : 1\n  S9 11 12 13 14\n");
+  captured([&] { read_shape_file(path.c_str(), cells); });
+  ASSERT_EQ(cells[1].shapes.size(), 1u);
+  EXPECT_EQ(cells[1].shapes[0].x, 11);
+  EXPECT_EQ(cells[1].shapes[0].y, 12);
+  EXPECT_EQ(cells[1].shapes[0].width, 13);
+  EXPECT_EQ(cells[1].shapes[0].height, 14);
+  EXPECT_TRUE(cells[2].shapes.empty());
+  EXPECT_TRUE(cells[0].shapes.empty());
+}
+
+TEST(PlaceFile, TruncatesTowardZeroAndKeepsUnlistedNodes) {
+  std::vector<placeCell> cells(4);
+  cells[1].x = 77, cells[1].y = 88;
+  TempDir dir;
+  const std::string path =
+      dir.write("p.pl", "UCLA pl 1.0\n# comment o1 9 9\no0 10.9 -3.7 : N\np1 -0.5 2147483647 : N /FIXED\n");
+  captured([&] { read_place_file(path.c_str(), cells, 2); });
+  EXPECT_EQ(cells[0].x, 10);
+  EXPECT_EQ(cells[0].y, -3);
+  EXPECT_EQ(cells[1].x, 77);  // not listed
+  EXPECT_EQ(cells[1].y, 88);
+  EXPECT_EQ(cells[3].x, 0);  // p1 = oNodeCount + 1
+  EXPECT_EQ(cells[3].y, 2147483647);
+}
+
+const char* kRouteHead =
+    "route 1.0\n"
+    "Grid : 10 10 2\n"
+    "VerticalCapacity : 45 0\n"
+    "HorizontalCapacity : 0 20\n"
+    "MinWireWidth : 2 1\n"
+    "MinWireSpacing : 2 1\n"
+    "ViaSpacing : 1 1\n"
+    "GridOrigin : -5 7\n"
+    "TileSize : 3 4\n"
+    "BlockagePorosity : 0.5\n";
+
+TEST(RouteFile, AdjustmentsTerminalsAndBlockedLayers) {
+  std::vector<placeCell> cells(30);
+  NetDB db;
+  TempDir dir;
+  const std::string path = dir.write("r.route", std::string(kRouteHead) +
+                                                    "NumNiTerminals : 2\n"
+                                                    "  p7 2\n"  // right after the count line: still read
+                                                    "  p0\t1\n"
+                                                    "NumBlockageNodes : 3\n\n"
+                                                    "o12 2 1 2\n o12 1 2\n  o3 2 2 1\n"
+                                                    "NumEdgeCapacityAdjustments : 5\n"
+                                                    "5 7 1 5 6 1 0\n"    // vertical, lower row names it
+                                                    "8 3 2 7 3 2 13\n"   // horizontal, left column names it
+                                                    "1 1 1 1 2 1 45\n"   // restates the default
+                                                    "2 2 1 2 3 1 3\n"    // below one pitch
+                                                    "4 4 1 4 5 1 17\n");
+  captured([&] { read_route_file(path.c_str(), cells, db, 20); });
+  EXPECT_EQ(db.verticalTracks, (std::vector<int>{11, 0}));  // 45 / 4 loses the remainder
+  EXPECT_EQ(db.horizontalTracks, (std::vector<int>{0, 10}));
+  EXPECT_EQ(db.totalVerticalTracks, 11);
+  EXPECT_EQ(db.totalHorizontalTracks, 10);
+  EXPECT_EQ(db.originX, -5);
+  EXPECT_EQ(db.originY, 7);
+  EXPECT_EQ(db.tileWidth, 3);
+  EXPECT_EQ(db.tileHeight, 4);
+  EXPECT_EQ(db.blockagePorosity, 0.5);
+  EXPECT_EQ(cells[27].pinLayer, 1);
+  EXPECT_EQ(cells[20].pinLayer, 0);
+  EXPECT_EQ(cells[12].blockedLayers, (std::vector<int>{1}));  // the second record replaces the first
+  EXPECT_EQ(cells[3].blockedLayers, (std::vector<int>{1, 0}));
+  EXPECT_EQ(edges(db), (std::vector<std::vector<int>>{
+                           {0, 5, 6, 0, 0}, {1, 7, 3, 1, 6}, {0, 2, 2, 0, 0}, {0, 4, 4, 0, 4}}));
+}
+
+// A 200 x 200 grid of 1 x 1 tiles at the origin, so that a pin's tile is its position.
+const char* kUnitRoute =
+    "Grid : 200 200 3\nVerticalCapacity : 10 10 10\nHorizontalCapacity : 10 10 10\n"
+    "MinWireWidth : 1 1 1\nMinWireSpacing : 1 1 1\nViaSpacing : 0 0 0\nGridOrigin : 0 0\nTileSize : 1 1\n"
+    "NumNiTerminals : 1\n\n p0 3\n";
+
+struct NetsRead {
+  NetDB db;
+};
+
+void readNets(const std::string& netsText, NetsRead& r, int threshold = INT_MAX, int tileWidth = 1) {
+  std::vector<placeCell> cells(3);
+  cells[0].x = 100, cells[0].y = 50, cells[0].width = 10, cells[0].height = 4;
+  cells[1].x = 20, cells[1].y = 20;
+  cells[2].x = 0, cells[2].y = 0, cells[2].width = 0, cells[2].height = 0;  // p0, layer 3
+  TempDir dir;
+  std::string route = kUnitRoute;
+  if (tileWidth != 1) route += "TileSize : " + std::to_string(tileWidth) + " 1\nGridOrigin : 5 0\n";
+  const std::string rp = dir.write("r.route", route);
+  const std::string np = dir.write("n.nets", netsText);
+  parameterSet params;
+  params.ignoredNetThreshold = threshold;
+  captured([&] {
+    read_route_file(rp.c_str(), cells, r.db, 2);
+    read_net_file(np.c_str(), cells, r.db, params, 2);
+  });
+}
+
+TEST(NetFile, PinOffsetsTruncateFromTheNodeCentre) {
+  // Node 0: 10 wide at x = 100, 4 high at y = 50; px = 100 + trunc((dx + 0.5) + 5).
+  const struct {
+    const char* offset;
+    int px;
+  } kCases[] = {{"0 0", 105}, {"-2 0", 103}, {"-5.6 0", 100}, {"-6 0", 100}, {"-7 0", 99}, {"4.49 0", 109}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.offset);
+    NetsRead r;
+    readNets(std::string("NumNets : 1\nNumPins : 2\n\nNetDegree : 2 n3\n o0 I : ") + c.offset + "\n o1 O : 0 0\n", r);
+    ASSERT_EQ(r.db.nets.size(), 1u);
+    EXPECT_EQ(r.db.nets[0].pins2D[0].x, c.px);
+    EXPECT_EQ(r.db.nets[0].pins2D[0].y, 52);  // 50 + trunc(0.5 + 2)
+  }
+}
+
+TEST(NetFile, DistinctPinsRepeatsAndDroppedNets) {
+  const std::string text =
+      "UCLA nets 1.0\n# header\nNumNets : 4\nNumPins : 9\n\n"
+      "NetDegree : 3 n1\n o0 I : 0 0\n o0 O : 0.2 0\n p0 I : 0 0\n"   // repeat of the first pin; p0 on layer 2
+      "NetDegree : 1 n2\n o1 I : 0 0\n"                              // one tile: dropped
+      "NetDegree:2 n4\n o1 I : 0 0\n p0 B : 0 0\n"
+      "NetDegree : 3 n-6\n\n o1 I\n p0 I : 30 20\n o1 O : 0 0\n";    // pin at the centre; a repeat
+  NetsRead r;
+  readNets(text, r);
+  ASSERT_EQ(r.db.nets.size(), 3u);
+  EXPECT_EQ(r.db.nets[0].id, 1);
+  EXPECT_EQ(points(r.db.nets[0].pins3D), (std::vector<std::vector<int>>{{105, 52, 0}, {0, 0, 2}}));
+  EXPECT_EQ(r.db.nets[1].id, 4);
+  EXPECT_EQ(r.db.nets[2].id, -6);
+  EXPECT_EQ(points(r.db.nets[2].pins3D), (std::vector<std::vector<int>>{{20, 20, 0}, {30, 20, 2}}));
+  EXPECT_EQ(r.db.repeatPinCount[105][52], 1);
+  EXPECT_EQ(r.db.pinCount[105][52], 1);
+  EXPECT_EQ(r.db.pinCount[20][20], 3);  // n2 (dropped, still counted), n4, n-6
+  EXPECT_EQ(r.db.repeatPinCount[20][20], 1);
+  EXPECT_EQ(r.db.pinCount[0][0], 2);
+  EXPECT_EQ(r.db.pinCount[30][20], 1);
+}
+
+TEST(NetFile, StackedPinsShareOneTwoDimensionalEntry) {
+  // o1 and p0 both in tile (20,20), layers 1 and 3: two 3D pins, one 2D pin (z of the first).
+  NetsRead r;
+  readNets("NumNets : 1\nNumPins : 3\n\nNetDegree : 3 n9\n o1 I\n p0 O : 19.5 19.5\n o0 I : 0 0\n", r);
+  ASSERT_EQ(r.db.nets.size(), 1u);
+  EXPECT_EQ(points(r.db.nets[0].pins3D), (std::vector<std::vector<int>>{{20, 20, 0}, {20, 20, 2}, {105, 52, 0}}));
+  EXPECT_EQ(points(r.db.nets[0].pins2D), (std::vector<std::vector<int>>{{20, 20, 0}, {105, 52, 0}}));
+  EXPECT_EQ(r.db.pinCount[20][20], 2);
+}
+
+TEST(NetFile, IgnoredNetThresholdCountsDistinctPins) {
+  const std::string text = "NumNets : 2\nNumPins : 5\n\nNetDegree : 2 n1\n o0 I\n o1 I\n"
+                           "NetDegree : 3 n2\n o0 I\n o1 I\n p0 I\n";
+  const struct {
+    int threshold;
+    std::vector<int> ids;
+  } kCases[] = {{INT_MAX, {1, 2}}, {2, {1}}, {0, {}}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.threshold);
+    NetsRead r;
+    readNets(text, r, c.threshold);
+    std::vector<int> ids;
+    for (const Net& n : r.db.nets) ids.push_back(n.id);
+    EXPECT_EQ(ids, c.ids);
+    EXPECT_EQ(r.db.pinCount[105][52], 2);  // counted whether kept or not
+  }
+}
+
+TEST(NetFile, PositionLeftOfTheOriginByLessThanATileIsTileZero) {
+  // Tile width 4 from x = 5: p0's pin at x = 3 is (3 - 5) / 4 = 0, truncated toward zero.
+  NetsRead r;
+  readNets("NumNets : 1\nNumPins : 2\n\nNetDegree : 2 n1\n p0 I : 3 0\n o0 O\n", r, INT_MAX, 4);
+  ASSERT_EQ(r.db.nets.size(), 1u);
+  EXPECT_EQ(r.db.nets[0].pins2D[0].x, 0);
+  EXPECT_EQ(r.db.nets[0].pins2D[1].x, 25);  // (105 - 5) / 4
+}
+
+// ---------------------------------------------------------------------------------------
+// Self-check comparison
+
+TEST(SelfCheck, ComparesWithTheFirstAdjustmentOfTheSameEdge) {
+  NetDB real, read;
+  read.numLayers = 2;
+  read.verticalTracks = {0, 8};
+  read.horizontalTracks = {10, 0};
+  real.adjEdges = {RPoint(1, 2, 0, 1), RPoint(1, 2, 1, 0), RPoint(3, 3, 1, 0), RPoint(0, 0, 0, 1), RPoint(4, 4, 5, 1)};
+  real.adjCapacity = {4, 2, 8, 7, 1};
+  read.adjEdges = {RPoint(1, 2, 0, 0), RPoint(1, 2, 0, 1), RPoint(1, 2, 1, 0), RPoint(1, 2, 0, 1), RPoint(0, 0, 0, 1)};
+  read.adjCapacity = {9, 4, 3, 5, 7};
+  const std::string out = captured([&] { compareAdjustments(real, read); });
+  // (1,2,0,h): first match 4 = 4, the later 5 is not used. (1,2,1,v): 2 vs 3. (3,3,1,v): not
+  // adjusted in the set, its layer has 8 tracks. (0,0,0,h) agrees. Layer 5 is not in the set.
+  EXPECT_EQ(out,
+            "x=1 y=2 z=1 hori=0 realValue=2 readValue=3\n"
+            "x=4 y=4 z=5 hori=1 realValue=1 readValue=0\n");
+}
+
+}  // namespace

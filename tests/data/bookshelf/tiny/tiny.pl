@@ -1,0 +1,7 @@
+UCLA pl 1.0
+
+o0 100.9 200 : N
+o1 113 205.5 : N
+o2 108 204 : N /FIXED
+p0 150 215 : N /FIXED
+p1 160 -3.7 : N /FIXED

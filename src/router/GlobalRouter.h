@@ -158,6 +158,46 @@ class GlobalRouter {
   // duplicates kept; nothing when a and b share a tile.
   void FluteFlat(const Point& a, const Point& b, Net& net) const;
 
+  // --- three-dimensional stage (router3d/) ---
+  // Layered state: grid.allocate3D() must have been called. Node (x, y, z) owns its horizontal
+  // edge, its vertical edge and its via to z + 1; dir / member: 1 = x horizontal, 0 = y
+  // vertical, 2 = z via.
+  //
+  // Fills capacity3D: layer tracks, vias 1000000000, then the adjustments in list order
+  // (hori 1 the horizontal capacity, any other value the vertical one). An adjustment outside
+  // the grid is reported and skipped.
+  void initial3DRouting(std::vector<int>& horizontalTracks, std::vector<int>& verticalTracks,
+                        std::vector<RPoint>& adjEdges, std::vector<int>& adjCapacity);
+  // Empties the layered solution: usage3D, totalOF, Wlen2D, totalVia. Capacities and func_map stay.
+  void reset3DGraph();
+  // Price of one more unit on element dir of node (x, y, z) under costMode3D.
+  float cost3D(int x, int y, int z, int dir) const;
+  // Rebuilds all of func_map from the current demand; `mode` is not read (costMode3D decides).
+  void initialFunc_3Dmap(int mode);
+  // Reports every func_map entry that differs from cost3D; changes nothing.
+  void check3DCost(int mode) const;
+  // Commits a layered path of a connection of `net`; returns the pitch-weighted overflow added.
+  int Route3DPath(std::vector<RPoint>& path, Net& net);
+  // Removes a path committed by Route3DPath for the same net.
+  void RipUp3D(std::vector<RPoint>& path, Net& net);
+  // Best-first search over all layers for a just ripped-up connection, the net's other paths
+  // almost free (price 1.0). maxLen and box are not read. On success the connection's path,
+  // ends, wireLength and pathCost describe the new path and the result is its step count; on
+  // failure the connection is unchanged and the result is -1.
+  int MultiMaze3D(TwoPin* twoPin, Net& net, int maxLen, BoundingBox& box);
+  // True unless the path is exactly one unit.
+  bool isNeedRoute(TwoPin* twoPin, Net& net) const;
+  // Statistics of a layered path (largest demand, overflow units, layer changes, wire units);
+  // returns the layer change from the last wire unit to p2's layer.
+  int get3DScore(int& maxUsage, int& overflow, int& layerChanges, int& wireUnits, TwoPin*& twoPin) const;
+  // Sets the connection's overflow to 0 and returns the sum of the func_map members of its path.
+  float PathScore3D(TwoPin* twoPin, Net& net) const;
+  // Recounts the layered totals from usage3D and prints the totals line; returns W + V.
+  std::int64_t showWL() const;
+  // Prints the totals line and writes the overflow report to `path`. On a failed open, write
+  // or close prints "Error: <path>: cannot write" on stderr and returns false.
+  bool outputOverflowInfo(const char* path) const;
+
  private:
   // Congestion term s(d, c) of the table, index clamped into 0 .. 999.
   float congestion(int d, int c) const;

@@ -16,6 +16,7 @@
 #include "router/GlobalRoute.h"
 #include "router/GlobalRouter.h"
 #include "router/InitialRoute.h"
+#include "router3d/Route3D.h"
 #include "steiner/MST.h"
 
 namespace {
@@ -90,14 +91,22 @@ bool main_ISPD(NetDB& db, parameterSet& params, const char* outputPath) {
   // A failed write is reported by its writer; the run finishes the other output first.
   bool written = true;
   const std::string reportPath = std::string(outputPath) + ".ofinfo";
+  if (params.optimization3DIteration != 0) {
+    std::printf("Start 3D GlobalRouting....\n");
+    graph.convertLAtoGR(db);
+    Route3D(router, db, orders, graph, params);
+  }
   const std::clock_t outputStart = std::clock();
   if (params.outputRoutingResult) {
     std::printf("output routing result = %s\n", outputPath);
-    written = graph.output3Dresult(outputPath) && written;
+    const bool ok = params.optimization3DIteration != 0 ? outputFile(outputPath, db) : graph.output3Dresult(outputPath);
+    written = ok && written;
   }
   if (params.outputOverflowInfo) {
     std::printf("output overflow infomation file = %s\n", reportPath.c_str());
-    written = graph.outputOverflowInfo(reportPath.c_str()) && written;
+    const bool ok = params.optimization3DIteration != 0 ? router.outputOverflowInfo(reportPath.c_str())
+                                                        : graph.outputOverflowInfo(reportPath.c_str());
+    written = ok && written;
   }
   std::printf("Output File costs %g seconds\n\n", cpuSecondsBetween(outputStart, std::clock()));
   return written;

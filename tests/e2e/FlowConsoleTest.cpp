@@ -99,6 +99,30 @@ TEST(WholeRun, GeneratedProblemsRouteLegallyAndTheReportAgreesWithTheChecker) {
   }
 }
 
+// With three-dimensional rounds the result and report come from the layered solution.
+TEST(WholeRun, ThreeDimensionalRoundsKeepTheResultLegalAndTheReportExact) {
+  TempDir dir;
+  const std::string problem = kSource + "/examples/tiny.gr";
+  GrProblem parsed;
+  std::string error;
+  ASSERT_TRUE(readGrProblem(problem, parsed, error)) << error;
+  const std::string out = dir.file("r3d.out");
+  const RunResult r = route(problem, dir.write("p.set", settings(3, "3D Optimization Iteration = 2\n")), out);
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  expectInOrder(r.out, {"Layer Assignment costs ", "Start 3D GlobalRouting....\n",
+                        "===================The first round of 3D post optimization===================\n",
+                        "===================The 2th round of 3D post optimization===================\n",
+                        "output routing result = ", "Output File costs "});
+  const CheckReport check = checkResultFile(parsed, out);
+  EXPECT_TRUE(check.legal()) << check.summary();
+  OverflowReport report;
+  ASSERT_TRUE(readOverflowReport(out + ".ofinfo", report, error)) << error;
+  EXPECT_EQ(report.totalOverflow, check.totalOverflow);
+  EXPECT_EQ(report.maxOverflow, check.maxOverflow);
+  EXPECT_EQ(report.wirelength, check.wirelength);
+  EXPECT_EQ(report.viaCount, check.viaCount);
+}
+
 TEST(WholeRun, TwoRunsWriteIdenticalBytes) {
   TempDir dir;
   const std::string set = dir.write("p.set", settings(3, "Pin Blockage Factor = 0.05\n"));

@@ -3,7 +3,8 @@
 # layer-assignment algorithm, timed with /usr/bin/time -v, and its result checked by the
 # independent checker (legality, total and max overflow, wirelength, vias).
 # Usage: bench/flow.sh [build-dir] [profile ...]   (default: small medium adaptec1-like)
-# ALGOS (default "1 2 3"), MAZE (default 1000) and VIA (default 1) set the parameters; problems
+# ALGOS (default "1 2 3"), MAZE (default 1000), VIA (default 1) and ROUNDS3D (default 0) set the
+# parameters; problems
 # are cached in $KORVANE_BENCH_CACHE (default /tmp/korvane-bench).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -22,8 +23,8 @@ for p in $profiles; do
   [ -f "$problem" ] || python3 "$src/tools/gen_gr.py" --profile "$p" --seed 1 --quiet --out "$problem"
   for algo in ${ALGOS:-1 2 3}; do
     set_file=$cache/flow-$algo.set
-    printf 'Via cost = %s\nMaze Routing Iteration = %s\nLayer Assignment Algorithm = %s\nOutput Overflow Information = Yes\n' \
-      "${VIA:-1}" "${MAZE:-1000}" "$algo" > "$set_file"
+    printf 'Via cost = %s\nMaze Routing Iteration = %s\nLayer Assignment Algorithm = %s\n3D Optimization Iteration = %s\nOutput Overflow Information = Yes\n' \
+      "${VIA:-1}" "${MAZE:-1000}" "$algo" "${ROUNDS3D:-0}" > "$set_file"
     out=$cache/$p.$algo.out
     (cd "$build" && /usr/bin/time -v ./Korvane ISPD "$problem" "$set_file" "$out" > "$out.log" 2> "$out.time")
     check=$("$build/bench/check_result" "$problem" "$out")

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unordered_set>
 
+#include "PinSet.h"
 #include "TextInput.h"
 #include "db/NetDB.h"
 #include "db/Report.h"
@@ -174,29 +174,6 @@ void parseLineInts(TextInput& in, std::initializer_list<const char*> words, int*
     if (!parseInt(next(), values[i])) in.failAt(lineNo, format("expected %s", what));
 }
 
-// Membership test of a net's pins: a linear scan for small nets, a hash set for large ones,
-// so that nets of thousands of pins do not cost a quadratic scan. Both give the same answer.
-class PinSet {
- public:
-  void clear() {
-    points.clear();
-    keys.clear();
-  }
-  // Inserts the key; false when it was already present.
-  bool insert(std::uint64_t key) {
-    if (!keys.empty()) return keys.insert(key).second;
-    for (std::uint64_t k : points)
-      if (k == key) return false;
-    points.push_back(key);
-    if (points.size() > kLinearLimit) keys.insert(points.begin(), points.end());
-    return true;
-  }
-
- private:
-  static constexpr std::size_t kLinearLimit = 32;
-  std::vector<std::uint64_t> points;
-  std::unordered_set<std::uint64_t> keys;  // membership only; never iterated
-};
 
 }  // namespace
 

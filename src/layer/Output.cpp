@@ -8,41 +8,12 @@
 #include <cstdio>
 #include <iostream>
 
+#include "db/CheckedFile.h"
 #include "layer/Graph.h"
 
 namespace {
 
-// A text file whose writes are all checked; close() reports whether everything reached it.
-class CheckedFile {
- public:
-  explicit CheckedFile(const char* path) : file(std::fopen(path, "w")), ok(file != nullptr) {}
-  ~CheckedFile() {
-    if (file) std::fclose(file);
-  }
-  template <class... Args>
-  void print(const char* fmt, Args... args) {
-    if (ok && std::fprintf(file, fmt, args...) < 0) ok = false;
-  }
-  bool close() {
-    if (file) {
-      if (std::fclose(file) != 0) ok = false;
-      file = nullptr;
-    }
-    return ok;
-  }
-  bool good() const { return ok; }
 
- private:
-  std::FILE* file;
-  bool ok;
-};
-
-bool reportFailure(const char* path) {
-  std::cout.flush();
-  std::fflush(stdout);
-  std::fprintf(stderr, "Error: %s: cannot write\n", path);
-  return false;
-}
 
 long long ll(std::int64_t v) { return static_cast<long long>(v); }
 
@@ -86,7 +57,7 @@ bool Graph::output3Dresult(const char* path) const {
     }
     out.print("!\n");
   }
-  return out.close() ? true : reportFailure(path);
+  return out.close() ? true : reportWriteFailure(path);
 }
 
 bool Graph::outputOverflowInfo(const char* path) const {
@@ -110,5 +81,5 @@ bool Graph::outputOverflowInfo(const char* path) const {
         if (d > 0) out.print("(%d, %d, %d) - (%d, %d, %d)  %lld \n", x, y, l, x, y + 1, l, ll(std::int64_t(d) * layerPitch[l]));
       }
   out.print("end\n");
-  return out.close() ? true : reportFailure(path);
+  return out.close() ? true : reportWriteFailure(path);
 }

@@ -12,38 +12,13 @@
 #include <cstdio>
 #include <tuple>
 
+#include "db/CheckedFile.h"
 #include "db/NetDB.h"
 #include "db/Report.h"
 #include "router3d/Route3D.h"
 
 namespace {
 
-// A text file whose writes are all checked; close() reports whether everything reached it.
-class CheckedFile {
- public:
-  explicit CheckedFile(const char* path) : file(std::fopen(path, "w")), ok(file != nullptr) {}
-  ~CheckedFile() {
-    if (file) std::fclose(file);
-  }
-  CheckedFile(const CheckedFile&) = delete;
-  CheckedFile& operator=(const CheckedFile&) = delete;
-  template <class... Args>
-  void print(const char* fmt, Args... args) {
-    if (ok && std::fprintf(file, fmt, args...) < 0) ok = false;
-  }
-  bool close() {
-    if (file) {
-      if (std::fclose(file) != 0) ok = false;
-      file = nullptr;
-    }
-    return ok;
-  }
-  bool good() const { return ok; }
-
- private:
-  std::FILE* file;
-  bool ok;
-};
 
 // Order of units for deduplication only; no output depends on it.
 bool unitBefore(const RPoint& a, const RPoint& b) {
@@ -130,8 +105,5 @@ class ResultWriter {
 }  // namespace
 
 bool outputFile(const char* path, NetDB& db) {
-  if (ResultWriter(path, db).write()) return true;
-  std::fflush(stdout);
-  std::fprintf(stderr, "Error: %s: cannot write\n", path);
-  return false;
+  return ResultWriter(path, db).write() ? true : reportWriteFailure(path);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "db/CheckedFile.h"
 #include "router/GlobalRouter.h"
 
 namespace {
@@ -59,18 +60,15 @@ std::int64_t GlobalRouter::showWL() const {
 bool GlobalRouter::outputOverflowInfo(const char* path) const {
   const Totals3D t = measure(*this);
   printTotals(t, viaCost);
-  std::FILE* f = std::fopen(path, "w");
-  bool ok = f != nullptr;
-  auto print = [&](auto... args) {
-    if (ok && std::fprintf(f, args...) < 0) ok = false;
-  };
+  CheckedFile out(path);
+  auto print = [&](auto... args) { out.print(args...); };
   print("Total overflow = %lld\n", ll(t.totalOF));
   print("Max overflow = %lld\n", ll(t.maxOF));
   print("Wirelength = %lld\n", ll(t.wirelength));
   print("Via count = %lld\n", ll(t.vias));
   print("Total wirelength (wirelength+%d*vias) = %lld\n", viaCost, ll(t.wirelength + t.vias * viaCost));
   print("\nOverflowed grid edges : \n");
-  for (int z = 0; z < zNum && ok; ++z)
+  for (int z = 0; z < zNum && out.good(); ++z)
     for (int y = 0; y < yNum; ++y)
       for (int x = 0; x < xNum; ++x) {
         std::int64_t oh, ov;
@@ -79,8 +77,5 @@ bool GlobalRouter::outputOverflowInfo(const char* path) const {
         if (ov > 0) print("(%d, %d, %d) - (%d, %d, %d)  %lld \n", x, y, z, x, y + 1, z, ll(ov));
       }
   print("end\n");
-  if (f != nullptr && std::fclose(f) != 0) ok = false;
-  std::fflush(stdout);
-  if (!ok) std::fprintf(stderr, "Error: %s: cannot write\n", path);
-  return ok;
+  return out.close() ? true : reportWriteFailure(path);
 }

@@ -58,14 +58,15 @@ std::string_view requireLine(TextInput& in, const char* what) {
   return in.restOfLine();
 }
 
-// The next line as the given leading words followed by `count` integers.
-void readLineInts(TextInput& in, std::initializer_list<const char*> words, int* values, int count, const char* what) {
+// The next line as the given leading words followed by `count` integers; returns its number.
+int readLineInts(TextInput& in, std::initializer_list<const char*> words, int* values, int count, const char* what) {
   const int lineNo = in.line();
   LineWords w(requireLine(in, what));
   for (const char* word : words)
     if (w.next() != word) in.failAt(lineNo, format("expected %s", what));
   for (int i = 0; i < count; ++i)
     if (!parseInt(w.next(), values[i])) in.failAt(lineNo, format("expected %s", what));
+  return lineNo;
 }
 
 // One result segment "(x,y,layer)-(x,y,layer)" (blanks ignored); false when malformed.
@@ -122,9 +123,9 @@ void Graph::input2Dresult(const char* path) {
   requireLine(in, "the minimum spacing line");
   requireLine(in, "the via spacing line");
   int origin[4];
-  readLineInts(in, {}, origin, 4, "the grid origin and tile size (four integers)");
+  const int originLine = readLineInts(in, {}, origin, 4, "the grid origin and tile size (four integers)");
   lowerLeftX = origin[0], lowerLeftY = origin[1], tileWidth = origin[2], tileHeight = origin[3];
-  if (tileWidth < 1 || tileHeight < 1) in.fail(format("tile size %d x %d is below 1", tileWidth, tileHeight));
+  if (tileWidth < 1 || tileHeight < 1) in.failAt(originLine, format("tile size %d x %d is below 1", tileWidth, tileHeight));
 
   // The readers leave no pitch of their own; the halving above is a pitch of 2.
   layerPitch.assign(std::size_t(layerNum), 2);
@@ -134,8 +135,8 @@ void Graph::input2Dresult(const char* path) {
 
   in.skipBlankLines();
   int netCount = 0;
-  readLineInts(in, {"num", "net"}, &netCount, 1, "\"num net\" and the net count");
-  if (netCount < 0) in.fail(format("net count %d is negative", netCount));
+  const int countLine = readLineInts(in, {"num", "net"}, &netCount, 1, "\"num net\" and the net count");
+  if (netCount < 0) in.failAt(countLine, format("net count %d is negative", netCount));
 
   nets.clear();
   localNets.clear();

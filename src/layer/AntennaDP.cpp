@@ -207,7 +207,8 @@ bool Graph::AA_solBinPrunning(std::vector<AntennaSol>& list, bool dominancePass)
   const int binLo = std::max(std::min(alMin, A), 0) / binSize;
   const int binHi = std::max(std::min(alMax, A), 0) / binSize;
   auto cell = [&](int tw, int ls, int bin, int flag) {
-    return ((std::size_t(tw) * L + std::size_t(ls)) * std::size_t(aaBinCount) + std::size_t(bin)) * 2 + std::size_t(flag);
+    return ((std::size_t(tw) * L + std::size_t(ls)) * std::size_t(aaBinCount) + std::size_t(bin)) * 2 +
+           std::size_t(flag);
   };
   // Only the cells of the range in use are reset: the tables are large and reused.
   for (int tw = std::max(twMin, 0); tw < lsMax; ++tw)
@@ -296,8 +297,8 @@ bool Graph::AA_solPrunning(int nodeIndex) {
 
 bool Graph::antennaSingleNetLA(net& n) {
   if ((aaPruneMode == 2 || aaPruneMode == 3) && alBinSize < 1)
-    fatalError("layer assignment",
-               format("antenna pruning mode %d needs an antenna bin size of at least 1, got %d", aaPruneMode, alBinSize));
+    fatalError("layer assignment", format("antenna pruning mode %d needs an antenna bin size of at least 1, got %d",
+                                          aaPruneMode, alBinSize));
   const int count = int(n.nodeCount);
   if (count == 0) return true;
   const int L = layerNum;

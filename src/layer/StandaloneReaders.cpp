@@ -25,7 +25,7 @@
 
 namespace {
 
-constexpr int kMaxLayers = 127;     // the plain programme stores child layers in 8 bits
+constexpr int kMaxLayers = 127;         // the plain programme stores child layers in 8 bits
 constexpr int kSkippedPinCount = 1000;  // nets with more pins are read and dropped
 
 [[noreturn]] void missingFile(const char* path) {
@@ -100,7 +100,8 @@ void Graph::input2Dresult(const char* path) {
   int grid[3];
   readLineInts(in, {"grid"}, grid, 3, "\"grid\" and three integers");
   if (grid[0] < 1 || grid[1] < 1) in.failAt(1, format("grid size %d x %d is below 1 x 1", grid[0], grid[1]));
-  if (std::int64_t(grid[0]) * grid[1] > INT_MAX) in.failAt(1, format("grid %d x %d has too many tiles", grid[0], grid[1]));
+  if (std::int64_t(grid[0]) * grid[1] > INT_MAX)
+    in.failAt(1, format("grid %d x %d has too many tiles", grid[0], grid[1]));
   if (grid[2] < 1 || grid[2] > kMaxLayers) in.failAt(1, format("layer count %d is outside 1..%d", grid[2], kMaxLayers));
   xGrid = grid[0], yGrid = grid[1], layerNum = grid[2];
   std::printf("grid %dx%dx%d\n", xGrid, yGrid, layerNum);
@@ -125,7 +126,8 @@ void Graph::input2Dresult(const char* path) {
   int origin[4];
   const int originLine = readLineInts(in, {}, origin, 4, "the grid origin and tile size (four integers)");
   lowerLeftX = origin[0], lowerLeftY = origin[1], tileWidth = origin[2], tileHeight = origin[3];
-  if (tileWidth < 1 || tileHeight < 1) in.failAt(originLine, format("tile size %d x %d is below 1", tileWidth, tileHeight));
+  if (tileWidth < 1 || tileHeight < 1)
+    in.failAt(originLine, format("tile size %d x %d is below 1", tileWidth, tileHeight));
 
   // The readers leave no pitch of their own; the halving above is a pitch of 2.
   layerPitch.assign(std::size_t(layerNum), 2);
@@ -184,8 +186,8 @@ void Graph::input2Dresult(const char* path) {
   if (!in.atEnd()) {
     const int adjustments = in.requireInt("the capacity adjustment count");
     if (adjustments < 0) in.fail(format("capacity adjustment count %d is negative", adjustments));
-    static const char* const kWhat[7] = {"an adjustment's x1", "an adjustment's y1", "an adjustment's layer1",
-                                         "an adjustment's x2", "an adjustment's y2", "an adjustment's layer2",
+    static const char* const kWhat[7] = {"an adjustment's x1",      "an adjustment's y1", "an adjustment's layer1",
+                                         "an adjustment's x2",      "an adjustment's y2", "an adjustment's layer2",
                                          "an adjustment's capacity"};
     for (int a = 0; a < adjustments; ++a) {
       int v[7];

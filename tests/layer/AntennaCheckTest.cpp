@@ -52,7 +52,12 @@ struct SegmentCase {
 
 TEST(CheckAntennaRule, ChargesThePinsOfSegmentsLongerThanTheLimit) {
   const SegmentCase kCases[] = {
-      {"one layer everywhere: every node closes its own segment", {-1, 0, 1, 2}, {1, 1, 1}, {true, false, false, true}, 0.0, 0},
+      {"one layer everywhere: every node closes its own segment",
+       {-1, 0, 1, 2},
+       {1, 1, 1},
+       {true, false, false, true},
+       0.0,
+       0},
       {"b's pin hangs on a's higher edge with one unit", {-1, 0, 1}, {2, 1}, {true, false, true}, 0.5, 1},
       {"one unit is within a limit of 1", {-1, 0, 1}, {2, 1}, {true, false, true}, 1.0, 0},
       {"equal layers do not join segments", {-1, 0, 1}, {1, 1}, {true, false, true}, 0.0, 0},
@@ -148,7 +153,8 @@ TEST(CalMinSP, CutsTheLongestSubtreesUntilTheLimitHolds) {
   // Fork: at a, wire 2 > 1 with two pins: cut d (the later of two equal children), wire 1.
   // At the root: a (wire 1) and b (wire 0) give wire 3: cut a, wire 1. With a limit of -1
   // every child of a node with pins is cut, and the loop still ends.
-  const Case kCases[] = {{"limit 1", 1.0, 2}, {"limit 3: only the root cuts a", 3.0, 1}, {"limit 4", 4.0, 0}, {"negative limit", -1.0, 4}};
+  const Case kCases[] = {
+      {"limit 1", 1.0, 2}, {"limit 3: only the root cuts a", 3.0, 1}, {"limit 4", 4.0, 0}, {"negative limit", -1.0, 4}};
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
     Graph g;

@@ -42,7 +42,8 @@ std::int64_t referenceCost(const Graph& g, const net& n, const std::vector<int>&
     if (nodes[i].isPin) present = {nodes[i].pinMinLayer, nodes[i].pinMaxLayer};
     for (std::size_t j = 0; j < edges.size(); ++j)
       if (j + 1 == i || nodes[j + 1].parent == int(i)) present.push_back(layers[j]);
-    total += 100 * (*std::max_element(present.begin(), present.end()) - *std::min_element(present.begin(), present.end()));
+    total +=
+        100 * (*std::max_element(present.begin(), present.end()) - *std::min_element(present.begin(), present.end()));
   }
   return total;
 }

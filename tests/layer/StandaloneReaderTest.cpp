@@ -93,10 +93,21 @@ TEST(Input2Dresult, EdgeCasesOfNetsAndAdjustments) {
     int demandH00, usageH00;
   };
   const Case kCases[] = {
-      {"1001 pins skipped", replaced(replaced(kProblem, "num net 3", "num net 4"), "netA 7", big + "netA 7"), {7, 9}, 15, 15},
-      {"no adjustments at the end of the file", std::string(kProblem).substr(0, std::string(kProblem).find("\n2\n") + 1), {7, 9}, 0, 0},
+      {"1001 pins skipped",
+       replaced(replaced(kProblem, "num net 3", "num net 4"), "netA 7", big + "netA 7"),
+       {7, 9},
+       15,
+       15},
+      {"no adjustments at the end of the file",
+       std::string(kProblem).substr(0, std::string(kProblem).find("\n2\n") + 1),
+       {7, 9},
+       0,
+       0},
       {"the same edge twice: last demand, both usages",
-       replaced(replaced(kProblem, "\n2\n", "\n3\n"), "0 0 2 0 1 2 0\n", "0 0 2 0 1 2 0\n1 0 1 0 0 1 30\n"), {7, 9}, 5, 20},
+       replaced(replaced(kProblem, "\n2\n", "\n3\n"), "0 0 2 0 1 2 0\n", "0 0 2 0 1 2 0\n1 0 1 0 0 1 30\n"),
+       {7, 9},
+       5,
+       20},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -127,25 +138,36 @@ TEST(Input2DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
       {"grid below one tile", replaced(p, "grid 4 3 2", "grid 0 3 2"), "line 1: grid size 0 x 3 is below 1 x 1"},
       {"no layers", replaced(p, "grid 4 3 2", "grid 4 3 0"), "line 1: layer count 0 is outside"},
       {"capacity not a number", replaced(p, "capacity 0 4", "capacity 0 x"), "line 2: expected vertical capacity"},
-      {"negative capacity", replaced(p, "capacity 0 4", "capacity 0 -4"), "line 2: vertical capacity of layer 2 is negative"},
-      {"file ends after the capacities", p.substr(0, p.find("minimum width")), "line 4: unexpected end of file, expected the minimum width line"},
-      {"origin line short", replaced(p, "100 200 10 10", "100 200 10"), "line 7: expected the grid origin and tile size"},
+      {"negative capacity", replaced(p, "capacity 0 4", "capacity 0 -4"),
+       "line 2: vertical capacity of layer 2 is negative"},
+      {"file ends after the capacities", p.substr(0, p.find("minimum width")),
+       "line 4: unexpected end of file, expected the minimum width line"},
+      {"origin line short", replaced(p, "100 200 10 10", "100 200 10"),
+       "line 7: expected the grid origin and tile size"},
       {"tile width 0", replaced(p, "100 200 10 10", "100 200 0 10"), "line 7: tile size 0 x 10 is below 1"},
       {"no net count line", replaced(p, "num net 3", "nets 3"), "line 9: expected .num net. and the net count"},
       {"negative net count", replaced(p, "num net 3", "num net -1"), "line 9: net count -1 is negative"},
-      {"net header cut short", p.substr(0, p.find("netA 7") + 6), "line 10: unexpected end of file, expected the pin count"},
+      {"net header cut short", p.substr(0, p.find("netA 7") + 6),
+       "line 10: unexpected end of file, expected the pin count"},
       {"negative pin count", replaced(p, "netA 7 3 1", "netA 7 -3 1"), "line 10: pin count -3 is negative"},
       {"pin coordinate not a number", replaced(p, "135 205 1", "135 2x5 1"), "line 13: expected a pin's y coordinate"},
-      {"pin outside the grid", replaced(p, "135 205 1", "145 205 1"), "line 13: pin .145, 205. lies outside the 4 x 3 grid"},
+      {"pin outside the grid", replaced(p, "135 205 1", "145 205 1"),
+       "line 13: pin .145, 205. lies outside the 4 x 3 grid"},
       {"pin layer above the top", replaced(p, "135 205 1", "135 205 3"), "line 13: pin layer 3 is outside 1..2"},
       {"fewer nets than announced", replaced(p.substr(0, p.find("\n2\n") + 1), "num net 3", "num net 4"),
        "line 21: unexpected end of file, expected a net name"},
-      {"adjustment count not a number", replaced(p, "\n2\n", "\ntwo\n"), "line 21: expected the capacity adjustment count"},
-      {"negative adjustment count", replaced(p, "\n2\n", "\n-2\n"), "line 21: capacity adjustment count -2 is negative"},
-      {"adjustment layer", replaced(p, "0 0 1 1 0 1 10", "0 0 3 1 0 3 10"), "line 22: adjustment layer 3/3 is outside 1..2"},
-      {"adjustment tiles not neighbours", replaced(p, "0 0 1 1 0 1 10", "0 0 1 2 0 1 10"), "line 22: adjustment .0,0.-.2,0. is not a pair"},
-      {"adjusted capacity negative", replaced(p, "0 0 1 1 0 1 10", "0 0 1 1 0 1 -5"), "line 22: adjusted capacity -5 is negative"},
-      {"adjustments cut short", replaced(p, "\n2\n", "\n3\n"), "line 24: unexpected end of file, expected an adjustment's x1"},
+      {"adjustment count not a number", replaced(p, "\n2\n", "\ntwo\n"),
+       "line 21: expected the capacity adjustment count"},
+      {"negative adjustment count", replaced(p, "\n2\n", "\n-2\n"),
+       "line 21: capacity adjustment count -2 is negative"},
+      {"adjustment layer", replaced(p, "0 0 1 1 0 1 10", "0 0 3 1 0 3 10"),
+       "line 22: adjustment layer 3/3 is outside 1..2"},
+      {"adjustment tiles not neighbours", replaced(p, "0 0 1 1 0 1 10", "0 0 1 2 0 1 10"),
+       "line 22: adjustment .0,0.-.2,0. is not a pair"},
+      {"adjusted capacity negative", replaced(p, "0 0 1 1 0 1 10", "0 0 1 1 0 1 -5"),
+       "line 22: adjusted capacity -5 is negative"},
+      {"adjustments cut short", replaced(p, "\n2\n", "\n3\n"),
+       "line 24: unexpected end of file, expected an adjustment's x1"},
   };
   for (const Broken& c : kBroken) {
     SCOPED_TRACE(c.name);
@@ -155,7 +177,8 @@ TEST(Input2DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
     EXPECT_EXIT(g.input2Dresult(path.c_str()), testing::ExitedWithCode(1), std::string("Error: .*p.gr: ") + c.mustSay);
   }
   Graph g;
-  EXPECT_EXIT(g.input2Dresult("/nonexistent/p.gr"), testing::ExitedWithCode(1), "^File /nonexistent/p.gr not exists!\n$");
+  EXPECT_EXIT(g.input2Dresult("/nonexistent/p.gr"), testing::ExitedWithCode(1),
+              "^File /nonexistent/p.gr not exists!\n$");
 }
 
 // netA along row 0 on layer 2 with a via at its end; netC up column 0 in two segments, after a
@@ -233,7 +256,8 @@ TEST(Input3DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
   const Broken kBroken[] = {
       {"header without an id", replaced(r, "netA 7 7", "netA"), "line 1: expected the net id after the net name"},
       {"header with a word after the id", replaced(r, "netA 7 7", "netA 7 x"), "line 1: expected integers after"},
-      {"segment cut short", replaced(r, "(105,205,2)-(135,205,2)", "(105,205,2)-(135,205)"), "line 2: expected a segment"},
+      {"segment cut short", replaced(r, "(105,205,2)-(135,205,2)", "(105,205,2)-(135,205)"),
+       "line 2: expected a segment"},
       {"segment outside the grid", replaced(r, "(105,205,2)-(135,205,2)", "(105,205,2)-(145,205,2)"),
        "line 2: segment end x 4 is outside the grid"},
       {"segment layer above the top", replaced(r, "(105,205,2)-(135,205,2)", "(105,205,3)-(135,205,3)"),
@@ -251,7 +275,8 @@ TEST(Input3DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
   }
   Graph g;
   EXPECT_EXIT(readBoth(g, replaced(kProblem, "vertical capacity 0 4", "vertical capacity 0 0"), kResult),
-              testing::ExitedWithCode(1), "Error: .*r.out: no layer has vertical capacity, but net 9 has a vertical wire");
+              testing::ExitedWithCode(1),
+              "Error: .*r.out: no layer has vertical capacity, but net 9 has a vertical wire");
   EXPECT_EXIT(
       {
         testing::internal::CaptureStdout();
@@ -273,7 +298,8 @@ TEST(StandaloneReaders, RoundTripOfAnAssignedResult) {
     text += "net" + std::to_string(n) + " " + std::to_string(100 + n) + " " + std::to_string(pins) + " 1\n";
     for (int p = 0; p < pins; ++p)
       text += std::to_string(50 + 20 * int(rng() % 6) + int(rng() % 20)) + " " +
-              std::to_string(70 + 10 * int(rng() % 5) + int(rng() % 10)) + " " + std::to_string(1 + int(rng() % 3)) + "\n";
+              std::to_string(70 + 10 * int(rng() % 5) + int(rng() % 10)) + " " + std::to_string(1 + int(rng() % 3)) +
+              "\n";
   }
   text += "\n1\n2 1 3 3 1 3 2\n";
   TempDir dir;

@@ -359,6 +359,16 @@ bool Graph::antennaSingleNetLA(net& n) {
       }
     }
   }
-  for (std::size_t i = 0; i < std::size_t(count) * L; ++i) aaSolSets[i].clear();
+  // Lists keep their storage for the next net, except the rare huge ones: a few long nets
+  // would otherwise pin their peak for the rest of the run.
+  constexpr std::size_t kKeptCapacity = 4096;
+  for (std::size_t i = 0; i < std::size_t(count) * L; ++i) {
+    aaSolSets[i].clear();
+    if (aaSolSets[i].capacity() > kKeptCapacity) aaSolSets[i].shrink_to_fit();
+  }
+  for (std::vector<AntennaSol>* v : {&aaPartials, &aaNextPartials}) {
+    v->clear();
+    if (v->capacity() > kKeptCapacity) v->shrink_to_fit();
+  }
   return solved;
 }

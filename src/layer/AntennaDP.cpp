@@ -283,7 +283,7 @@ bool Graph::AA_solPrunning(int nodeIndex) {
         AA_solEasyPrunning(list);
         break;
       case 3:
-        if (count > std::int64_t((8.0 / alBinSize) * std::sqrt(double(area))))
+        if (count > std::int64_t((8.0 / std::max(alBinSize, 1)) * std::sqrt(double(area))))
           AA_solBinPrunning(list, true);
         else
           AA_solEasyPrunning(list);

@@ -69,7 +69,10 @@ void Graph::COLA(int alBinSize_, int antennaBreakCost_, int aaPruneMode_, bool a
   sort_net();
   std::printf("LA assign net by net\n");
   fastCostMode = true;
-  for (net* n : sortedNets) singleNetLA(*n, antennaAware);
+  // A net the antenna-aware programme cannot solve is left unassigned by it; it takes the
+  // plain programme so that the rip-up pass below finds it booked.
+  for (net* n : sortedNets)
+    if (!singleNetLA(*n, antennaAware)) singleNetLA(*n, false);
   double weightOF = 0.0;
   takeTotals(weightOF);
   std::printf("IntialLA  time=%.2lf  totalOF=%lld  maxOF=%lld  weightOF=%.0lf  totalVia=%lld\n", double(timer.getTime()),
@@ -96,6 +99,9 @@ void Graph::NVM(int alBinSize_, int antennaBreakCost_, int aaPruneMode_, bool an
   takeTotals(weightOF);
   std::printf("InitialLA  time=%.2lf  totalOF=%lld  maxOF=%lld  weightOF=%.0lf  totalVia=%lld\n",
               double(timer.getTime()), ll(totalOF), ll(maxOF), weightOF, ll(totalVia));
+
+  // Only the bin pruning modes use the bins; they are sized for antennaMaxLen.
+  if (antennaAware && (aaPruneMode == 2 || aaPruneMode == 3)) allocateAntennaBins();
 
   const double antennaLimit = antennaMaxLen;
   int round = 0;
@@ -128,10 +134,12 @@ void Graph::NVM(int alBinSize_, int antennaBreakCost_, int aaPruneMode_, bool an
     if (!antennaAware || double(n.edgeCount()) <= antennaLimit) {
       singleNetLA(n, false);
     } else {
-      singleNetLA(n, true);
+      // Unsolvable under the antenna rule: the plain programme, as in the rounds.
+      if (!singleNetLA(n, true)) singleNetLA(n, false);
       if (hasOverflow(n)) {
         ripUp(n);
         singleNetLA(n, false);
+        checkAntennaRule(n);  // refreshes the net's antenna scratch; the count is not used
       }
     }
   }

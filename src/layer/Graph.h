@@ -75,6 +75,33 @@ struct sol {
   std::int8_t childLayer[4] = {0, 0, 0, 0};  // layer of the edge to child k
 };
 
+// One solution of the antenna-aware programme: the subtree below a node for one layer of
+// its parent edge, with the antenna state of the wire still attached to its pins. The
+// programme keeps lists of non-dominated ones, so children are named by list position.
+struct AntennaSol {
+  int layer = 0;      // parent-edge layer; -1 marks a pruned entry
+  int topLayer = -1;  // highest and lowest layer met at the node (merge scratch)
+  int botLayer = 0;
+  int AL = 0;         // unit edges of wire attached to the subtree's pins since the last break
+  int pinCnt = 0;     // pins attached to that wire
+  int TW = 0;         // highest layer of that wire
+  int LS = 0;         // layer bound left by the breaks below; L - 1 without a break
+  int breakCnt = 0;   // breaks in the subtree
+  std::int64_t cost = 0;
+  std::int8_t childLayer[4] = {0, 0, 0, 0};  // layer of the edge to child k
+  int childSol[4] = {0, 0, 0, 0};            // position in child k's list at that layer
+};
+
+// Entry of the region search of checkAntennaRule3. The comparisons are inverted so that a
+// standard max-heap hands out the lowest key (edge layer) first.
+struct pnode {
+  int idx = -1;   // node to visit
+  int prev = -1;  // node it was reached from, -1 at the start
+  int key = -1;   // layer of the edge crossed to reach it, -1 at the start
+};
+inline bool operator<(const pnode& a, const pnode& b) { return a.key > b.key; }
+inline bool operator>(const pnode& a, const pnode& b) { return a.key < b.key; }
+
 // The eight marking grids of one tree build, keyed by net index.
 struct TreeMarks {
   EdgeGrid<int> tileMark;   // last net touching the tile; -1 once it is a node of that net's tree
@@ -125,6 +152,23 @@ class Graph {
   // Dynamic-programme scratch: (maxNetLen + 1) x layerNum solutions, [node][parent layer].
   std::vector<sol> solSets;
 
+  // Antenna-aware programme (allocated only when it runs). aaSolSets[node * L + layer] is the
+  // list of one node and parent-edge layer; the lists keep their storage between nets.
+  std::vector<std::vector<AntennaSol>> aaSolSets;
+  // Bins of the pruning, [TW][LS][AL bin][pin flag]: the cheapest cost seen and the position
+  // of its solution in the list being pruned (-1: none). Allocated by allocateAntennaBins.
+  std::vector<std::int64_t> aaCostBin;
+  std::vector<int> aaSolBin;
+  int aaBinCount = 0;  // AL bins per (TW, LS) in the tables above
+  std::vector<AntennaSol> aaPartials, aaNextPartials;  // cross product of AA_mergeSubTree
+  std::vector<const AntennaSol*> aaChosen;             // top-down pick, one per node
+
+  // Scratch of the antenna checks for the net checked last, by net-local node index.
+  std::vector<int> topEdge, wireLen, pinNum;
+  // [net index]: indices of the nets sharing a grid edge with it, increasing; filled by
+  // buildOverlapGraph, empty otherwise.
+  std::vector<std::vector<int>> overlapNets;
+
   std::span<node> nodesOf(const net& n) { return {nodePool.data() + n.nodeBegin, n.nodeCount}; }
   std::span<const node> nodesOf(const net& n) const { return {nodePool.data() + n.nodeBegin, n.nodeCount}; }
   std::span<edge> edgesOf(const net& n) { return {edgePool.data() + n.edgeBegin, n.edgeCount()}; }
@@ -161,6 +205,34 @@ class Graph {
   bool hasOverflow(const net& n) const;
   void ripUp(net& n);
   std::int64_t getSingleNetlVia(const net& n) const;
+
+  // Antenna-aware programme (AntennaDP.cpp). antennaSingleNetLA is singleNetLA(n, true):
+  // false, with nothing assigned and every list emptied, when a non-root node or the root's
+  // pin layer has no admissible solution.
+  bool antennaSingleNetLA(net& n);
+  void AA_propagate(const net& n, int nodeIndex);
+  void AA_mergeSubTree(const net& n, int nodeIndex);
+  // Prunes the L lists of one node by aaPruneMode; false ("no solution") when all are empty.
+  bool AA_solPrunning(int nodeIndex);
+  void AA_solEasyPrunning(std::vector<AntennaSol>& list) const;
+  bool AA_solBinPrunning(std::vector<AntennaSol>& list, bool dominancePass);
+  // Sizes the bins for the current layer count, antennaMaxLen and alBinSize.
+  void allocateAntennaBins();
+  // (int) antennaMaxLen, kept within 0 .. INT_MAX.
+  int antennaLimit() const;
+
+  // Antenna checks of an assigned net and the overlap sets (AntennaCheck.cpp).
+  int checkAntennaRule(const net& n);
+  int checkAntennaRule2(const net& n) const;
+  int checkAntennaRule3(const net& n) const;
+  void varifyAntenna() const;
+  std::int64_t calMinSP();
+  void buildOverlapGraph();
+
+  // Stand-alone readers (StandaloneReaders.cpp): an ISPD'08 problem straight into the model,
+  // and a routed result file into the trees of the model's nets. Bad input ends the run.
+  void input2Dresult(const char* path);
+  void input3Dresult(const char* path);
 
   void sort_net();
   void fastLA(int alBinSize, int antennaBreakCost, int aaPruneMode, bool antennaAware);

@@ -112,9 +112,10 @@ void Graph::topDownAssignment(net& n) {
   }
 }
 
-// The antenna-aware programme is not part of this build; the flag is accepted and the plain
-// programme runs.
-bool Graph::singleNetLA(net& n, bool /*antennaAware*/) {
+// The antenna-aware programme has its own lists (AntennaDP.cpp); this one keeps one
+// solution per node and layer.
+bool Graph::singleNetLA(net& n, bool antennaAware) {
+  if (antennaAware) return antennaSingleNetLA(n);
   const int count = int(n.nodeCount);
   if (count == 0) return true;
   for (int i = count - 1; i >= 0; --i) {

@@ -1,0 +1,334 @@
+// Stand-alone readers of the layer-assignment model: an ISPD'08 problem file straight into
+// the grid, capacities and nets (input2Dresult), and a routed result file back into the nets'
+// trees (input3Dresult), so that layer assignment can run on a routing made elsewhere.
+//
+// input2Dresult halves every capacity (a pitch of 2 on every layer), keeps one pin per tile
+// on layer 0, skips nets of more than 1000 pins and preloads adjustments as demand.
+// input3Dresult marks the wire segments of each net's block in the stamped grids of the tree
+// builder and grows the tree from the net's first pin, as the conversion from the planar
+// router does; via lines leave no trace. Both are linear in the file.
+//
+// Lines may be of any length; every read is checked and bad input ends the run with
+// "Error: <file>: line N: <what>".
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "TextInput.h"
+#include "db/Report.h"
+#include "layer/Graph.h"
+
+namespace {
+
+constexpr int kMaxLayers = 127;         // the plain programme stores child layers in 8 bits
+constexpr int kSkippedPinCount = 1000;  // nets with more pins are read and dropped
+
+[[noreturn]] void missingFile(const char* path) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "File %s not exists!\n", path);
+  std::exit(1);
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+// Words of one line.
+class LineWords {
+ public:
+  explicit LineWords(std::string_view text) : line(text) {}
+  std::string_view next() {
+    while (p < line.size() && isBlank(line[p])) ++p;
+    const std::size_t s = p;
+    while (p < line.size() && !isBlank(line[p])) ++p;
+    return line.substr(s, p - s);
+  }
+
+ private:
+  std::string_view line;
+  std::size_t p = 0;
+};
+
+// The next line, which must exist.
+std::string_view requireLine(TextInput& in, const char* what) {
+  if (in.atEnd()) in.fail(format("unexpected end of file, expected %s", what));
+  return in.restOfLine();
+}
+
+// The next line as the given leading words followed by `count` integers; returns its number.
+int readLineInts(TextInput& in, std::initializer_list<const char*> words, int* values, int count, const char* what) {
+  const int lineNo = in.line();
+  LineWords w(requireLine(in, what));
+  for (const char* word : words)
+    if (w.next() != word) in.failAt(lineNo, format("expected %s", what));
+  for (int i = 0; i < count; ++i)
+    if (!parseInt(w.next(), values[i])) in.failAt(lineNo, format("expected %s", what));
+  return lineNo;
+}
+
+// One result segment "(x,y,layer)-(x,y,layer)" (blanks ignored); false when malformed.
+bool parseSegment(std::string_view text, int v[6]) {
+  std::string s;
+  for (char c : text)
+    if (!isBlank(c)) s.push_back(c);
+  std::size_t p = 0;
+  auto expect = [&](char c) {
+    if (p < s.size() && s[p] == c) return ++p, true;
+    return false;
+  };
+  auto number = [&](int& out) {
+    const std::size_t b = p;
+    if (p < s.size() && (s[p] == '-' || s[p] == '+')) ++p;
+    while (p < s.size() && s[p] >= '0' && s[p] <= '9') ++p;
+    return parseInt(std::string_view(s).substr(b, p - b), out);
+  };
+  return expect('(') && number(v[0]) && expect(',') && number(v[1]) && expect(',') && number(v[2]) && expect(')') &&
+         expect('-') && expect('(') && number(v[3]) && expect(',') && number(v[4]) && expect(',') && number(v[5]) &&
+         expect(')') && p == s.size();
+}
+
+}  // namespace
+
+void Graph::input2Dresult(const char* path) {
+  TextInput in;
+  if (!in.open(path)) missingFile(path);
+  std::printf("Reading %s\n", path);
+
+  int grid[3];
+  readLineInts(in, {"grid"}, grid, 3, "\"grid\" and three integers");
+  if (grid[0] < 1 || grid[1] < 1) in.failAt(1, format("grid size %d x %d is below 1 x 1", grid[0], grid[1]));
+  if (std::int64_t(grid[0]) * grid[1] > INT_MAX)
+    in.failAt(1, format("grid %d x %d has too many tiles", grid[0], grid[1]));
+  if (grid[2] < 1 || grid[2] > kMaxLayers) in.failAt(1, format("layer count %d is outside 1..%d", grid[2], kMaxLayers));
+  xGrid = grid[0], yGrid = grid[1], layerNum = grid[2];
+  std::printf("grid %dx%dx%d\n", xGrid, yGrid, layerNum);
+  initialGraph();
+
+  // Capacities in file units; every layer counts as having a pitch of 2.
+  auto readCapacities = [&](std::vector<int>& cap, const char* what) {
+    in.requireWord(what);
+    in.requireWord(what);
+    for (int l = 0; l < layerNum; ++l) {
+      const int v = in.requireInt(what);
+      if (v < 0) in.fail(format("%s of layer %d is negative (%d)", what, l + 1, v));
+      cap[std::size_t(l)] = v / 2;
+    }
+  };
+  readCapacities(capV, "vertical capacity");
+  readCapacities(capH, "horizontal capacity");
+  in.restOfLine();
+  requireLine(in, "the minimum width line");
+  requireLine(in, "the minimum spacing line");
+  requireLine(in, "the via spacing line");
+  int origin[4];
+  const int originLine = readLineInts(in, {}, origin, 4, "the grid origin and tile size (four integers)");
+  lowerLeftX = origin[0], lowerLeftY = origin[1], tileWidth = origin[2], tileHeight = origin[3];
+  if (tileWidth < 1 || tileHeight < 1)
+    in.failAt(originLine, format("tile size %d x %d is below 1", tileWidth, tileHeight));
+
+  // The readers leave no pitch of their own; the halving above is a pitch of 2.
+  layerPitch.assign(std::size_t(layerNum), 2);
+  minWireWidth.assign(std::size_t(layerNum), 1);
+  minWireSpacing.assign(std::size_t(layerNum), 1);
+  updateUsableLayers();
+
+  in.skipBlankLines();
+  int netCount = 0;
+  const int countLine = readLineInts(in, {"num", "net"}, &netCount, 1, "\"num net\" and the net count");
+  if (netCount < 0) in.failAt(countLine, format("net count %d is negative", netCount));
+
+  nets.clear();
+  localNets.clear();
+  sortedNets.clear();
+  pinPool.clear();
+  nodePool.clear();
+  edgePool.clear();
+  localNetVia = 0;
+  EdgeGrid<int> pinTile;  // last net (by its place in the file) with a pin in the tile
+  pinTile.allocate(xGrid, yGrid, -1);
+  for (int k = 0; k < netCount; ++k) {
+    in.requireWord("a net name");
+    const int id = in.requireInt("the net id");
+    const int pins = in.requireInt("the pin count");
+    if (pins < 0) in.fail(format("pin count %d is negative", pins));
+    in.requireInt("the net's minimum width");
+    in.restOfLine();
+    const bool keep = pins <= kSkippedPinCount;
+    net n;
+    n.id = id;
+    n.pinBegin = std::uint32_t(pinPool.size());
+    for (int p = 0; p < pins; ++p) {
+      const int x = in.requireInt("a pin's x coordinate");
+      const int y = in.requireInt("a pin's y coordinate");
+      const int layer = in.requireInt("a pin's layer");
+      const std::int64_t tx = (std::int64_t(x) - lowerLeftX) / tileWidth;
+      const std::int64_t ty = (std::int64_t(y) - lowerLeftY) / tileHeight;
+      if (tx < 0 || tx >= xGrid || ty < 0 || ty >= yGrid)
+        in.fail(format("pin (%d, %d) lies outside the %d x %d grid", x, y, xGrid, yGrid));
+      if (layer < 1 || layer > layerNum) in.fail(format("pin layer %d is outside 1..%d", layer, layerNum));
+      if (!keep || pinTile[int(tx)][int(ty)] == k) continue;
+      pinTile[int(tx)][int(ty)] = k;
+      pinPool.push_back(pin{int(tx), int(ty), 0});  // the file's layer is not kept
+    }
+    n.pinCount = std::uint32_t(pinPool.size() - n.pinBegin);
+    if (keep && n.pinCount >= 2)
+      nets.push_back(n);
+    else
+      pinPool.resize(n.pinBegin);
+  }
+
+  // Adjustments: a clean end of file right after the nets means none.
+  in.restOfLine();
+  in.skipBlankLines();
+  if (!in.atEnd()) {
+    const int adjustments = in.requireInt("the capacity adjustment count");
+    if (adjustments < 0) in.fail(format("capacity adjustment count %d is negative", adjustments));
+    static const char* const kWhat[7] = {"an adjustment's x1",      "an adjustment's y1", "an adjustment's layer1",
+                                         "an adjustment's x2",      "an adjustment's y2", "an adjustment's layer2",
+                                         "an adjustment's capacity"};
+    for (int a = 0; a < adjustments; ++a) {
+      int v[7];
+      for (int i = 0; i < 7; ++i) v[i] = in.requireInt(kWhat[i]);
+      const int x1 = v[0], y1 = v[1], l1 = v[2], x2 = v[3], y2 = v[4], l2 = v[5], c = v[6];
+      if (l1 < 1 || l1 > layerNum || l2 < 1 || l2 > layerNum)
+        in.fail(format("adjustment layer %d/%d is outside 1..%d", l1, l2, layerNum));
+      const bool inGrid =
+          x1 >= 0 && x1 < xGrid && y1 >= 0 && y1 < yGrid && x2 >= 0 && x2 < xGrid && y2 >= 0 && y2 < yGrid;
+      const std::int64_t manhattan = std::llabs(std::int64_t(x1) - x2) + std::llabs(std::int64_t(y1) - y2);
+      if (!inGrid || manhattan != 1)
+        in.fail(format("adjustment (%d,%d)-(%d,%d) is not a pair of neighbouring tiles of the grid", x1, y1, x2, y2));
+      if (c < 0) in.fail(format("adjusted capacity %d is negative", c));
+      const int z = l1 - 1;
+      if (x1 == x2) {  // vertical; the demand cell is set, not added to
+        const int y = std::min(y1, y2);
+        int& d = demandV.at(x1, y, z);
+        d = capV[std::size_t(z)] - c / 2;
+        usage2DV[x1][y] += d;
+      } else {
+        const int x = std::min(x1, x2);
+        int& d = demandH.at(x, y1, z);
+        d = capH[std::size_t(z)] - c / 2;
+        usage2DH[x][y1] += d;
+      }
+    }
+  }
+  antennaMaxLen = 3000.0 / tileWidth;
+}
+
+void Graph::input3Dresult(const char* path) {
+  maxNetLen = 0;
+  wlen2D = 0;
+  TreeMarks marks;
+  marks.allocate(xGrid, yGrid);
+  TextInput in;
+  if (!in.open(path)) missingFile(path);
+  std::printf("Reading %s\n", path);
+
+  // Blocks are matched to the model's nets in order: a block goes to the next net from the
+  // current one on with its id, so that a net missing from the file does not stop the ones
+  // after it from being read. Blocks of no remaining net are skipped.
+  std::vector<std::pair<int, int>> byId(nets.size());  // (id, net index), increasing
+  for (std::size_t i = 0; i < nets.size(); ++i) byId[i] = {nets[i].id, int(i)};
+  std::sort(byId.begin(), byId.end());
+  int nextNet = 0;
+  bool usesH = false, usesV = false;
+  int netUsingH = 0, netUsingV = 0;
+
+  while (nextNet < int(nets.size())) {
+    const std::string_view name = in.word();
+    if (name.empty()) break;
+    const int headerLine = in.line();
+    LineWords header(in.restOfLine());
+    int id = 0;
+    if (!parseInt(header.next(), id))
+      in.failAt(headerLine, format("expected the net id after the net name \"%.*s\"", int(name.size()), name.data()));
+    for (int extra = 0; extra < 2; ++extra) {
+      const std::string_view w = header.next();
+      int ignored = 0;
+      if (!w.empty() && !parseInt(w, ignored))
+        in.failAt(headerLine, format("expected integers after the net name \"%.*s\"", int(name.size()), name.data()));
+    }
+    const auto found = std::lower_bound(byId.begin(), byId.end(), std::make_pair(id, nextNet));
+    const int target = found != byId.end() && found->first == id ? found->second : -1;
+
+    while (true) {
+      in.skipBlankLines();
+      if (in.atEnd()) in.fail(format("net %d: the file ends before \"!\"", id));
+      const int lineNo = in.line();
+      const std::string_view text = in.restOfLine();
+      LineWords words(text);
+      const std::string_view first = words.next();
+      if (first == "!" && words.next().empty()) break;
+      int v[6];
+      if (!parseSegment(text, v)) in.failAt(lineNo, "expected a segment \"(x,y,layer)-(x,y,layer)\" or \"!\"");
+      const std::int64_t x1 = (std::int64_t(v[0]) - lowerLeftX) / tileWidth;
+      const std::int64_t y1 = (std::int64_t(v[1]) - lowerLeftY) / tileHeight;
+      const std::int64_t x2 = (std::int64_t(v[3]) - lowerLeftX) / tileWidth;
+      const std::int64_t y2 = (std::int64_t(v[4]) - lowerLeftY) / tileHeight;
+      for (const std::int64_t x : {x1, x2})
+        if (x < 0 || x >= xGrid) in.failAt(lineNo, format("segment end x %lld is outside the grid", (long long)x));
+      for (const std::int64_t y : {y1, y2})
+        if (y < 0 || y >= yGrid) in.failAt(lineNo, format("segment end y %lld is outside the grid", (long long)y));
+      if (v[2] < 1 || v[2] > layerNum || v[5] < 1 || v[5] > layerNum)
+        in.failAt(lineNo, format("segment layer %d/%d is outside 1..%d", v[2], v[5], layerNum));
+      if (x1 == x2 && y1 == y2) continue;  // a via: the tree takes its layers from the wires
+      if (x1 != x2 && y1 != y2) in.failAt(lineNo, "a segment must run along a row or a column");
+      if (v[2] != v[5]) in.failAt(lineNo, "a wire segment must stay on one layer");
+      if (target < 0) continue;
+      const int z = v[2] - 1;
+      if (x1 == x2) {
+        const int x = int(x1), lo = int(std::min(y1, y2)), hi = int(std::max(y1, y2));
+        for (int y = lo; y <= hi; ++y) marks.tileMark[x][y] = target;
+        for (int y = lo; y < hi; ++y) marks.vMark[x][y] = target, marks.vLayer[x][y] = z;
+      } else {
+        const int y = int(y1), lo = int(std::min(x1, x2)), hi = int(std::max(x1, x2));
+        for (int x = lo; x <= hi; ++x) marks.tileMark[x][y] = target;
+        for (int x = lo; x < hi; ++x) marks.hMark[x][y] = target, marks.hLayer[x][y] = z;
+      }
+    }
+    if (target < 0) continue;
+    net& n = nets[std::size_t(target)];
+    BFS_net(marks, n, target);
+    for (const edge& e : edgesOf(n)) {
+      if (e.hori && !usesH) usesH = true, netUsingH = n.id;
+      if (!e.hori && !usesV) usesV = true, netUsingV = n.id;
+    }
+    maxNetLen = std::max(maxNetLen, int(n.edgeCount()));
+    wlen2D += n.edgeCount();
+    nextNet = target + 1;
+  }
+  if (usesH && usableH.empty())
+    fatalError(path, format("no layer has horizontal capacity, but net %d has a horizontal wire", netUsingH));
+  if (usesV && usableV.empty())
+    fatalError(path, format("no layer has vertical capacity, but net %d has a vertical wire", netUsingV));
+
+  // The assignment scratch covers the largest net, as after the conversion from the router.
+  solSets.assign((std::size_t(maxNetLen) + 1) * std::size_t(layerNum), sol{});
+  chosen.assign(std::size_t(maxNetLen) + 1, sol{});
+
+  capH2D = 0, capV2D = 0;
+  for (int l = 0; l < layerNum; ++l) capH2D += capH[std::size_t(l)], capV2D += capV[std::size_t(l)];
+  inputOF = 0;
+  auto shares = [&](const EdgeGrid<int>& usage, int cap2D, EdgeGrid<int>& ceilShare, EdgeGrid<int>& floorShare) {
+    for (int x = 0; x < usage.xNum; ++x)
+      for (int y = 0; y < usage.yNum; ++y) {
+        const int u = usage[x][y];
+        if (u > cap2D) {
+          const int d = u - cap2D;
+          const double s = 2.0 * d / layerNum;
+          ceilShare[x][y] = int(std::ceil(s));
+          floorShare[x][y] = int(std::floor(s));
+          inputOF += d;
+        } else {
+          ceilShare[x][y] = 0;
+          floorShare[x][y] = 0;
+        }
+      }
+  };
+  shares(usage2DH, capH2D, ofShareCeilH, ofShareFloorH);
+  shares(usage2DV, capV2D, ofShareCeilV, ofShareFloorV);
+  if (!layerPitch.empty()) inputOF *= layerPitch[0];
+}

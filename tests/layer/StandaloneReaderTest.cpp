@@ -1,0 +1,353 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "layer/Graph.h"
+#include "support/LaTestProblem.h"
+#include "support/ResultChecker.h"
+#include "support/RunProcess.h"
+
+namespace {
+
+// 4 x 3 tiles of 10 x 10 from (100, 200), two layers of pitch 2. netA has two pins in tile
+// (0,0) and one in (3,0); netB lies in one tile; netC spans column 0. The adjustments set the
+// horizontal edge (0,0) on layer 1 to 10 units (5 tracks) and the vertical edge (0,0) on
+// layer 2 to 0.
+const char* const kProblem =
+    "grid 4 3 2\n"
+    "vertical capacity 0 4\n"
+    "horizontal capacity 40 4\n"
+    "minimum width 1 1\n"
+    "minimum spacing 1 1\n"
+    "via spacing 1 1\n"
+    "100 200 10 10\n"
+    "\n"
+    "num net 3\n"
+    "netA 7 3 1\n"
+    "105 205 1\n"
+    "108 209 2\n"
+    "135 205 1\n"
+    "netB 8 2 1\n"
+    "115 215 1\n"
+    "119 219 2\n"
+    "netC 9 2 1\n"
+    "100 200 1\n"
+    "100 220 1\n"
+    "\n"
+    "2\n"
+    "0 0 1 1 0 1 10\n"
+    "0 0 2 0 1 2 0\n";
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+std::vector<std::vector<int>> pinsOf(const Graph& g, const net& n) {
+  std::vector<std::vector<int>> out;
+  for (const pin& p : g.pinsOf(n)) out.push_back({p.x, p.y, p.layer});
+  return out;
+}
+
+TEST(Input2Dresult, ReadsGridCapacitiesNetsAndAdjustments) {
+  TempDir dir;
+  const std::string path = dir.write("p.gr", kProblem);
+  Graph g;
+  testing::internal::CaptureStdout();
+  g.input2Dresult(path.c_str());
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Reading " + path + "\ngrid 4x3x2\n");
+  EXPECT_EQ(g.capV, (std::vector<int>{0, 2}));
+  EXPECT_EQ(g.capH, (std::vector<int>{20, 2}));  // 40 units are 20 tracks
+  EXPECT_EQ(g.lowerLeftX, 100);
+  EXPECT_EQ(g.lowerLeftY, 200);
+  EXPECT_EQ(g.tileWidth, 10);
+  EXPECT_EQ(g.tileHeight, 10);
+  EXPECT_DOUBLE_EQ(g.antennaMaxLen, 300.0);
+  EXPECT_EQ(g.layerPitch, (std::vector<int>{2, 2}));
+  // netB (one tile) is dropped; netA keeps one pin per tile, all on layer 0.
+  ASSERT_EQ(g.nets.size(), 2u);
+  EXPECT_EQ(g.nets[0].id, 7);
+  EXPECT_EQ(pinsOf(g, g.nets[0]), (std::vector<std::vector<int>>{{0, 0, 0}, {3, 0, 0}}));
+  EXPECT_EQ(g.nets[1].id, 9);
+  EXPECT_EQ(pinsOf(g, g.nets[1]), (std::vector<std::vector<int>>{{0, 0, 0}, {0, 2, 0}}));
+  // An adjustment to 10 units on a layer of 20 tracks preloads 15 tracks of demand.
+  EXPECT_EQ(g.demandH.at(0, 0, 0), 15);
+  EXPECT_EQ(g.usage2DH[0][0], 15);
+  EXPECT_EQ(g.demandV.at(0, 0, 1), 2);
+  EXPECT_EQ(g.usage2DV[0][0], 2);
+}
+
+TEST(Input2Dresult, EdgeCasesOfNetsAndAdjustments) {
+  // A net of 1001 pins is read and dropped; the net after it is read normally.
+  std::string big = "bigNet 5 1001 1\n";
+  for (int i = 0; i < 1001; ++i) big += std::to_string(100 + 10 * (i % 4)) + " 205 1\n";
+  struct Case {
+    const char* name;
+    std::string text;
+    std::vector<int> ids;
+    int demandH00, usageH00;
+  };
+  const Case kCases[] = {
+      {"1001 pins skipped",
+       replaced(replaced(kProblem, "num net 3", "num net 4"), "netA 7", big + "netA 7"),
+       {7, 9},
+       15,
+       15},
+      {"no adjustments at the end of the file",
+       std::string(kProblem).substr(0, std::string(kProblem).find("\n2\n") + 1),
+       {7, 9},
+       0,
+       0},
+      {"the same edge twice: last demand, both usages",
+       replaced(replaced(kProblem, "\n2\n", "\n3\n"), "0 0 2 0 1 2 0\n", "0 0 2 0 1 2 0\n1 0 1 0 0 1 30\n"),
+       {7, 9},
+       5,
+       20},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::string path = dir.write("p.gr", c.text);
+    Graph g;
+    testing::internal::CaptureStdout();
+    g.input2Dresult(path.c_str());
+    testing::internal::GetCapturedStdout();
+    std::vector<int> ids;
+    for (const net& n : g.nets) ids.push_back(n.id);
+    EXPECT_EQ(ids, c.ids);
+    EXPECT_EQ(g.demandH.at(0, 0, 0), c.demandH00);
+    EXPECT_EQ(g.usage2DH[0][0], c.usageH00);
+  }
+}
+
+struct Broken {
+  const char* name;
+  std::string text;
+  const char* mustSay;  // regular expression
+};
+
+TEST(Input2DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
+  const std::string p = kProblem;
+  const Broken kBroken[] = {
+      {"grid line short", replaced(p, "grid 4 3 2", "grid 4 3"), "line 1: expected .grid. and three integers"},
+      {"grid below one tile", replaced(p, "grid 4 3 2", "grid 0 3 2"), "line 1: grid size 0 x 3 is below 1 x 1"},
+      {"no layers", replaced(p, "grid 4 3 2", "grid 4 3 0"), "line 1: layer count 0 is outside"},
+      {"capacity not a number", replaced(p, "capacity 0 4", "capacity 0 x"), "line 2: expected vertical capacity"},
+      {"negative capacity", replaced(p, "capacity 0 4", "capacity 0 -4"),
+       "line 2: vertical capacity of layer 2 is negative"},
+      {"file ends after the capacities", p.substr(0, p.find("minimum width")),
+       "line 4: unexpected end of file, expected the minimum width line"},
+      {"origin line short", replaced(p, "100 200 10 10", "100 200 10"),
+       "line 7: expected the grid origin and tile size"},
+      {"tile width 0", replaced(p, "100 200 10 10", "100 200 0 10"), "line 7: tile size 0 x 10 is below 1"},
+      {"no net count line", replaced(p, "num net 3", "nets 3"), "line 9: expected .num net. and the net count"},
+      {"negative net count", replaced(p, "num net 3", "num net -1"), "line 9: net count -1 is negative"},
+      {"net header cut short", p.substr(0, p.find("netA 7") + 6),
+       "line 10: unexpected end of file, expected the pin count"},
+      {"negative pin count", replaced(p, "netA 7 3 1", "netA 7 -3 1"), "line 10: pin count -3 is negative"},
+      {"pin coordinate not a number", replaced(p, "135 205 1", "135 2x5 1"), "line 13: expected a pin's y coordinate"},
+      {"pin outside the grid", replaced(p, "135 205 1", "145 205 1"),
+       "line 13: pin .145, 205. lies outside the 4 x 3 grid"},
+      {"pin layer above the top", replaced(p, "135 205 1", "135 205 3"), "line 13: pin layer 3 is outside 1..2"},
+      {"fewer nets than announced", replaced(p.substr(0, p.find("\n2\n") + 1), "num net 3", "num net 4"),
+       "line 21: unexpected end of file, expected a net name"},
+      {"adjustment count not a number", replaced(p, "\n2\n", "\ntwo\n"),
+       "line 21: expected the capacity adjustment count"},
+      {"negative adjustment count", replaced(p, "\n2\n", "\n-2\n"),
+       "line 21: capacity adjustment count -2 is negative"},
+      {"adjustment layer", replaced(p, "0 0 1 1 0 1 10", "0 0 3 1 0 3 10"),
+       "line 22: adjustment layer 3/3 is outside 1..2"},
+      {"adjustment tiles not neighbours", replaced(p, "0 0 1 1 0 1 10", "0 0 1 2 0 1 10"),
+       "line 22: adjustment .0,0.-.2,0. is not a pair"},
+      {"adjusted capacity negative", replaced(p, "0 0 1 1 0 1 10", "0 0 1 1 0 1 -5"),
+       "line 22: adjusted capacity -5 is negative"},
+      {"adjustments cut short", replaced(p, "\n2\n", "\n3\n"),
+       "line 24: unexpected end of file, expected an adjustment's x1"},
+  };
+  for (const Broken& c : kBroken) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::string path = dir.write("p.gr", c.text);
+    Graph g;
+    EXPECT_EXIT(g.input2Dresult(path.c_str()), testing::ExitedWithCode(1), std::string("Error: .*p.gr: ") + c.mustSay);
+  }
+  Graph g;
+  EXPECT_EXIT(g.input2Dresult("/nonexistent/p.gr"), testing::ExitedWithCode(1),
+              "^File /nonexistent/p.gr not exists!\n$");
+}
+
+// netA along row 0 on layer 2 with a via at its end; netC up column 0 in two segments, after a
+// blank line and with the three-number header of the other writer.
+const char* const kResult =
+    "netA 7 7\n"
+    "(105,205,2)-(135,205,2)\n"
+    "(135,205,1)-(135,205,2)\n"
+    "!\n"
+    "\n"
+    "netC 9 9 0\n"
+    "(100,200,2)-(100,210,2)\n"
+    "(100,210,2)-(100,220,2)\n"
+    "!\n";
+
+struct TreeShape {
+  std::vector<std::vector<int>> nodes;  // x, y, parent, isPin
+  std::vector<std::vector<int>> edges;  // x, y, hori, layer
+};
+
+TreeShape shapeOf(const Graph& g, const net& n) {
+  TreeShape s;
+  for (const node& nd : g.nodesOf(n)) s.nodes.push_back({nd.x, nd.y, nd.parent, nd.isPin ? 1 : 0});
+  for (const edge& e : g.edgesOf(n)) s.edges.push_back({e.x, e.y, e.hori ? 1 : 0, e.layer});
+  return s;
+}
+
+void readBoth(Graph& g, const std::string& problem, const std::string& result) {
+  TempDir dir;
+  const std::string p = dir.write("p.gr", problem), r = dir.write("r.out", result);
+  testing::internal::CaptureStdout();
+  g.input2Dresult(p.c_str());
+  g.ofShareCeilH[1][0] = 7;  // a stale share: the reader recomputes every edge
+  g.input3Dresult(r.c_str());
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_THAT(out, testing::EndsWith("Reading " + r + "\n"));
+}
+
+TEST(Input3Dresult, BuildsTreesFromWireSegmentsOnly) {
+  Graph g;
+  readBoth(g, kProblem, kResult);
+  // A segment over three tile widths marks three edges and four tiles; the via adds nothing.
+  const TreeShape a = shapeOf(g, g.nets[0]);
+  EXPECT_EQ(a.nodes, (std::vector<std::vector<int>>{{0, 0, -1, 1}, {1, 0, 0, 0}, {2, 0, 1, 0}, {3, 0, 2, 1}}));
+  EXPECT_EQ(a.edges, (std::vector<std::vector<int>>{{0, 0, 1, 1}, {1, 0, 1, 1}, {2, 0, 1, 1}}));
+  const TreeShape c = shapeOf(g, g.nets[1]);
+  EXPECT_EQ(c.nodes, (std::vector<std::vector<int>>{{0, 0, -1, 1}, {0, 1, 0, 0}, {0, 2, 1, 1}}));
+  EXPECT_EQ(c.edges, (std::vector<std::vector<int>>{{0, 0, 0, 1}, {0, 1, 0, 1}}));
+  EXPECT_EQ(g.maxNetLen, 3);
+  EXPECT_EQ(g.wlen2D, 5);
+  EXPECT_EQ(g.usage2DH[0][0], 16);
+  EXPECT_EQ(g.usage2DV[0][0], 3);
+  // The vertical edge (0,0): usage 3 over a 2D capacity of 2: shares ceil/floor of 2*1/2.
+  EXPECT_EQ(g.capV2D, 2);
+  EXPECT_EQ(g.ofShareCeilV[0][0], 1);
+  EXPECT_EQ(g.ofShareFloorV[0][0], 1);
+  EXPECT_EQ(g.ofShareCeilH[1][0], 0);
+  EXPECT_EQ(g.inputOF, 2);  // one track over, pitch 2
+}
+
+TEST(Input3Dresult, MatchesBlocksToNetsByIdInOrder) {
+  // A block of a net the model does not have, then netC; netA has no block: netA keeps an
+  // empty tree and netC is still read.
+  Graph g;
+  readBoth(g, kProblem,
+           "netZ 99 99\n(105,205,2)-(135,205,2)\n!\n"
+           "netC 9 9\n(100,200,2)-(100,220,2)\n!\n");
+  EXPECT_EQ(g.nets[0].nodeCount, 0u);
+  EXPECT_EQ(g.nets[1].edgeCount(), 2u);
+  EXPECT_EQ(g.usage2DH[0][0], 15);  // netZ's wire left no trace
+}
+
+TEST(Input3DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
+  const std::string r = kResult;
+  const Broken kBroken[] = {
+      {"header without an id", replaced(r, "netA 7 7", "netA"), "line 1: expected the net id after the net name"},
+      {"header with a word after the id", replaced(r, "netA 7 7", "netA 7 x"), "line 1: expected integers after"},
+      {"segment cut short", replaced(r, "(105,205,2)-(135,205,2)", "(105,205,2)-(135,205)"),
+       "line 2: expected a segment"},
+      {"segment outside the grid", replaced(r, "(105,205,2)-(135,205,2)", "(105,205,2)-(145,205,2)"),
+       "line 2: segment end x 4 is outside the grid"},
+      {"segment layer above the top", replaced(r, "(105,205,2)-(135,205,2)", "(105,205,3)-(135,205,3)"),
+       "line 2: segment layer 3/3 is outside 1..2"},
+      {"diagonal segment", replaced(r, "(105,205,2)-(135,205,2)", "(105,205,2)-(135,215,2)"),
+       "line 2: a segment must run along a row or a column"},
+      {"wire changing layer", replaced(r, "(105,205,2)-(135,205,2)", "(105,205,1)-(135,205,2)"),
+       "line 2: a wire segment must stay on one layer"},
+      {"file ends inside a block", r.substr(0, r.find("!")), "line 4: net 7: the file ends before"},
+  };
+  for (const Broken& c : kBroken) {
+    SCOPED_TRACE(c.name);
+    Graph g;
+    EXPECT_EXIT(readBoth(g, kProblem, c.text), testing::ExitedWithCode(1), std::string("Error: .*r.out: ") + c.mustSay);
+  }
+  Graph g;
+  EXPECT_EXIT(readBoth(g, replaced(kProblem, "vertical capacity 0 4", "vertical capacity 0 0"), kResult),
+              testing::ExitedWithCode(1),
+              "Error: .*r.out: no layer has vertical capacity, but net 9 has a vertical wire");
+  EXPECT_EXIT(
+      {
+        testing::internal::CaptureStdout();
+        g.input3Dresult("/nonexistent/r.out");
+      },
+      testing::ExitedWithCode(1), "^File /nonexistent/r.out not exists!\n$");
+}
+
+// A problem with random nets on three layers (pitch 2, so the reader's halving gives the
+// same tracks), routed by L-shapes and assigned; its result written by output3Dresult and read
+// back with the stand-alone readers gives the same trees, layers and 2D usage.
+TEST(StandaloneReaders, RoundTripOfAnAssignedResult) {
+  std::mt19937 rng(9);
+  std::string text =
+      "grid 6 5 3\nvertical capacity 0 6 4\nhorizontal capacity 6 0 4\nminimum width 1 1 1\n"
+      "minimum spacing 1 1 1\nvia spacing 1 1 1\n50 70 20 10\n\nnum net 10\n";
+  for (int n = 0; n < 10; ++n) {
+    const int pins = 2 + int(rng() % 3);
+    text += "net" + std::to_string(n) + " " + std::to_string(100 + n) + " " + std::to_string(pins) + " 1\n";
+    for (int p = 0; p < pins; ++p)
+      text += std::to_string(50 + 20 * int(rng() % 6) + int(rng() % 20)) + " " +
+              std::to_string(70 + 10 * int(rng() % 5) + int(rng() % 10)) + " " + std::to_string(1 + int(rng() % 3)) +
+              "\n";
+  }
+  text += "\n1\n2 1 3 3 1 3 2\n";
+  TempDir dir;
+  const std::string problemPath = dir.write("p.gr", text), resultPath = dir.file("r.out");
+
+  GrProblem problem;
+  std::string error;
+  ASSERT_TRUE(readGrProblem(problemPath, problem, error)) << error;
+  NetDB db;
+  fillNetDB(problem, db);
+  routeWithLShapes(db);
+  Graph g;
+  testing::internal::CaptureStdout();
+  g.initialLA(db, 1, 0.0);
+  g.convertGRtoLA(db);
+  g.COLA(0, 0, 0, false);
+  ASSERT_TRUE(g.output3Dresult(resultPath.c_str()));
+
+  Graph h;
+  h.input2Dresult(problemPath.c_str());
+  h.input3Dresult(resultPath.c_str());
+  testing::internal::GetCapturedStdout();
+
+  ASSERT_EQ(h.nets.size(), g.nets.size());
+  int edgesSeen = 0;
+  for (std::size_t i = 0; i < g.nets.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(h.nets[i].id, g.nets[i].id);
+    const TreeShape a = shapeOf(g, g.nets[i]), b = shapeOf(h, h.nets[i]);
+    EXPECT_EQ(b.nodes, a.nodes);
+    EXPECT_EQ(b.edges, a.edges);
+    edgesSeen += int(a.edges.size());
+  }
+  EXPECT_GT(edgesSeen, 20);
+  EXPECT_EQ(h.capH, g.capH);
+  EXPECT_EQ(h.capV, g.capV);
+  EXPECT_EQ(h.usage2DH.cells, g.usage2DH.cells);
+  EXPECT_EQ(h.usage2DV.cells, g.usage2DV.cells);
+  EXPECT_EQ(h.inputOF, g.inputOF);
+  EXPECT_EQ(h.wlen2D, g.wlen2D);
+  EXPECT_EQ(h.maxNetLen, g.maxNetLen);
+
+  // The model read this way can be assigned again.
+  testing::internal::CaptureStdout();
+  h.COLA(0, 0, 0, false);
+  testing::internal::GetCapturedStdout();
+  for (const net& n : h.nets)
+    for (const edge& e : h.edgesOf(n)) EXPECT_NE(e.hori ? h.capH[e.layer] : h.capV[e.layer], 0);
+}
+
+}  // namespace

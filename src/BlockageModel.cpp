@@ -29,7 +29,9 @@ bool tileBlockBefore(const TileBlock& a, const TileBlock& b) {
 
 std::uint64_t tileKey(const NetDB& db, int x, int y, int z, int direction) {
   return ((std::uint64_t(x) * std::uint64_t(db.gridY) + std::uint64_t(y)) * std::uint64_t(db.numLayers) +
-          std::uint64_t(z)) * 2 + std::uint64_t(direction);
+          std::uint64_t(z)) *
+             2 +
+         std::uint64_t(direction);
 }
 
 // First and last tile index along one axis touched by [lo, hi] (already clipped to the grid):
@@ -70,7 +72,8 @@ void get_blockage_overlap(int x0, int y0, int width, int height, int layer, std:
   const std::int64_t left = db.originX, right = left + std::int64_t(db.gridX) * tw;
   const std::int64_t bottom = db.originY, top = bottom + std::int64_t(db.gridY) * th;
   const std::int64_t X = std::max<std::int64_t>(x0, left), X2 = std::min<std::int64_t>(std::int64_t(x0) + width, right);
-  const std::int64_t Y = std::max<std::int64_t>(y0, bottom), Y2 = std::min<std::int64_t>(std::int64_t(y0) + height, top);
+  const std::int64_t Y = std::max<std::int64_t>(y0, bottom),
+                     Y2 = std::min<std::int64_t>(std::int64_t(y0) + height, top);
   if (X > X2 || Y > Y2) return;  // wholly outside the grid
   int xLo, xHi, yLo, yHi;
   tileRange(X, X2, left, tw, db.gridX, xLo, xHi);

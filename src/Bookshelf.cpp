@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 
 #include "BlockageModel.h"
 #include "Parser.h"
@@ -50,7 +49,8 @@ bool numberAt(std::string_view name, std::size_t at, long long& out) {
   if (at < name.size() && (name[at] == '+' || name[at] == '-')) negative = name[at++] == '-';
   if (at >= name.size() || name[at] < '0' || name[at] > '9') return false;
   long long v = 0;
-  for (; at < name.size() && name[at] >= '0' && name[at] <= '9'; ++at) v = std::min(v * 10 + (name[at] - '0'), 1LL << 40);
+  for (; at < name.size() && name[at] >= '0' && name[at] <= '9'; ++at)
+    v = std::min(v * 10 + (name[at] - '0'), 1LL << 40);
   out = negative ? -v : v;
   return true;
 }
@@ -180,7 +180,8 @@ int read_node_file(const char* path, std::vector<placeCell>& cells) {
       const std::string name(w);
       const int width = in.requireInt("a node width");
       const int height = in.requireInt("a node height");
-      if (width < 0 || height < 0) in.failAt(line, format("node %s has a negative size %d x %d", quoted(name).c_str(), width, height));
+      if (width < 0 || height < 0)
+        in.failAt(line, format("node %s has a negative size %d x %d", quoted(name).c_str(), width, height));
       const long long position = records++;
       const bool isO = name[0] != 'p';
       lastStored = position < announced;
@@ -188,8 +189,8 @@ int read_node_file(const char* path, std::vector<placeCell>& cells) {
         // The other readers find nodes by the numbering rule, so each record must stand
         // where its name puts it.
         long long k = -1;
-        const bool numbered = name[0] == 'p' || name[0] == 'o' ? numberAt(name, 1, k)
-                                                               : numberAt(name, name.find('o') + 1, k);
+        const bool numbered =
+            name[0] == 'p' || name[0] == 'o' ? numberAt(name, 1, k) : numberAt(name, name.find('o') + 1, k);
         const long long expected = isO ? position : position - oNodeCount;
         if ((isO && terminalsStarted) || !numbered || k != expected)
           in.failAt(line, format("node %s is record %lld of the file; nodes must be listed as o0, o1, ... "
@@ -237,13 +238,15 @@ void read_shape_file(const char* path, std::vector<placeCell>& cells) {
       for (int j = 0; j < m; ++j) {
         std::string_view text;
         int at = 0;
-        if (!nextRecordLine(in, text, at)) in.fail(format("unexpected end of file, expected rectangle %d of %d", j + 1, m));
+        if (!nextRecordLine(in, text, at))
+          in.fail(format("unexpected end of file, expected rectangle %d of %d", j + 1, m));
         LineScan s(text);
         shape r;
         s.word();  // the rectangle's name
         if (!s.integer(r.x) || !s.integer(r.y) || !s.integer(r.width) || !s.integer(r.height))
           in.failAt(at, "expected a rectangle name and four integers (x y width height)");
-        if (r.width < 0 || r.height < 0) in.failAt(at, format("rectangle has a negative size %d x %d", r.width, r.height));
+        if (r.width < 0 || r.height < 0)
+          in.failAt(at, format("rectangle has a negative size %d x %d", r.width, r.height));
         rects.push_back(r);
       }
       cell.shapes = std::move(rects);  // a node listed again keeps its last list
@@ -337,7 +340,8 @@ struct RouteReader {
     for (int t = 0; t < n; ++t) {
       std::string_view text;
       int line = 0;
-      if (!nextRecordLine(in, text, line)) in.fail(format("unexpected end of file, expected terminal %d of %d", t + 1, n));
+      if (!nextRecordLine(in, text, line))
+        in.fail(format("unexpected end of file, expected terminal %d of %d", t + 1, n));
       LineScan s(text);
       const std::string_view name = s.word();
       long long k = -1;
@@ -375,8 +379,8 @@ struct RouteReader {
       const int x1 = v[0], y1 = v[1], x2 = v[3], y2 = v[4], cap = v[6];
       const int z = layer(v[2], "adjustment layer");
       layer(v[5], "adjustment layer");
-      const bool inGrid = x1 >= 0 && x1 < db.gridX && y1 >= 0 && y1 < db.gridY && x2 >= 0 && x2 < db.gridX &&
-                          y2 >= 0 && y2 < db.gridY;
+      const bool inGrid =
+          x1 >= 0 && x1 < db.gridX && y1 >= 0 && y1 < db.gridY && x2 >= 0 && x2 < db.gridX && y2 >= 0 && y2 < db.gridY;
       const std::int64_t manhattan = std::llabs(std::int64_t(x1) - x2) + std::llabs(std::int64_t(y1) - y2);
       if (!inGrid || manhattan != 1)
         in.fail(format("adjustment (%d,%d)-(%d,%d) is not a pair of neighbouring tiles of the grid", x1, y1, x2, y2));
@@ -402,7 +406,8 @@ struct RouteReader {
     for (std::size_t i = 0; i < std::size_t(db.numLayers); ++i) {
       const std::int64_t pitch = std::int64_t(db.minWireWidth[i]) + db.minWireSpacing[i];
       if (pitch < 1 || pitch > INT_MAX)
-        in.fail(format("wire pitch (width + spacing) of layer %zu is %lld, expected at least 1", i + 1, (long long)pitch));
+        in.fail(
+            format("wire pitch (width + spacing) of layer %zu is %lld, expected at least 1", i + 1, (long long)pitch));
       db.wirePitch[i] = int(pitch);
       db.horizontalTracks[i] = db.horizontalCapacity[i] / db.wirePitch[i];
       db.verticalTracks[i] = db.verticalCapacity[i] / db.wirePitch[i];
@@ -452,10 +457,12 @@ void read_route_file(const char* path, std::vector<placeCell>& cells, NetDB& db,
     } else if (w == "TileSize") {
       db.tileWidth = in.requireInt("the tile width");
       db.tileHeight = in.requireInt("the tile height");
-      if (db.tileWidth < 1 || db.tileHeight < 1) in.fail(format("tile size %d x %d is below 1", db.tileWidth, db.tileHeight));
+      if (db.tileWidth < 1 || db.tileHeight < 1)
+        in.fail(format("tile size %d x %d is below 1", db.tileWidth, db.tileHeight));
     } else if (w == "BlockagePorosity") {
       const std::string_view t = in.requireWord("the blockage porosity");
-      if (!parseDouble(t, db.blockagePorosity)) in.fail(format("expected the blockage porosity, found %s", quoted(t).c_str()));
+      if (!parseDouble(t, db.blockagePorosity))
+        in.fail(format("expected the blockage porosity, found %s", quoted(t).c_str()));
     } else if (w == "NumNiTerminals") {
       r.terminals();
     } else if (w == "NumBlockageNodes") {
@@ -471,7 +478,6 @@ void read_route_file(const char* path, std::vector<placeCell>& cells, NetDB& db,
 // Nets file
 
 namespace {
-
 
 struct NetReader {
   TextInput& in;

@@ -28,7 +28,8 @@ void printInputTime() { std::printf("Input File costs %g seconds\n\n", cpuSecond
 [[noreturn]] void usage() {
   std::printf("format error..\n");
   std::printf("./Korvane  ISPD  <ISPD'08 fomat input file>  <Parameter setting file>  [Output file]\n");
-  std::printf("./Korvane  ICCAD  <Circuit.aux file>  <Placement solution.pl file>  <Parameter setting file> [Output file]\n");
+  std::printf(
+      "./Korvane  ICCAD  <Circuit.aux file>  <Placement solution.pl file>  <Parameter setting file> [Output file]\n");
   std::fflush(stdout);
   std::exit(1);
 }
@@ -66,23 +67,33 @@ bool main_ISPD(NetDB& db, parameterSet& params, const char* outputPath) {
 
   const std::clock_t layerStart = std::clock();
   switch (params.layerAssignAlgo) {
-    case 1: std::printf("===================Start Greedy Layer Assignment===================\n"); break;
+    case 1:
+      std::printf("===================Start Greedy Layer Assignment===================\n");
+      break;
     case 2:
       std::printf("===================Start DP-based Layer Assignment without Negotiation Scheme===================\n");
       break;
     case 3:
       std::printf("===================Start DP-based Layer Assignment with Negotiation Scheme===================\n");
       break;
-    default: break;
+    default:
+      break;
   }
   Graph graph;
   graph.initialLA(db, params.viaCost, params.pinBlockageFactor);
   graph.convertGRtoLA(db);
   switch (params.layerAssignAlgo) {
-    case 1: graph.fastLA(0, 0, 0, false); break;
-    case 2: graph.COLA(0, 0, 0, false); break;
-    case 3: graph.NVM(0, 0, 0, false); break;
-    default: break;
+    case 1:
+      graph.fastLA(0, 0, 0, false);
+      break;
+    case 2:
+      graph.COLA(0, 0, 0, false);
+      break;
+    case 3:
+      graph.NVM(0, 0, 0, false);
+      break;
+    default:
+      break;
   }
   std::printf("Layer Assignment costs %g seconds\n\n", cpuSecondsBetween(layerStart, std::clock()));
   printTotalTime();

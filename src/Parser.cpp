@@ -174,7 +174,6 @@ void parseLineInts(TextInput& in, std::initializer_list<const char*> words, int*
     if (!parseInt(next(), values[i])) in.failAt(lineNo, format("expected %s", what));
 }
 
-
 }  // namespace
 
 void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
@@ -186,8 +185,10 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
   parseLineInts(in, {"grid"}, grid, 3, "\"grid\" and three integers");
   db.gridX = grid[0], db.gridY = grid[1], db.numLayers = grid[2];
   if (db.gridX < 1 || db.gridY < 1) in.fail(format("grid size %d x %d is below 1 x 1", db.gridX, db.gridY));
-  if (std::int64_t(db.gridX) * db.gridY > INT_MAX) in.fail(format("grid %d x %d has too many tiles", db.gridX, db.gridY));
-  if (db.numLayers < 1 || db.numLayers > kMaxLayers) in.fail(format("layer count %d is outside 1..%d", db.numLayers, kMaxLayers));
+  if (std::int64_t(db.gridX) * db.gridY > INT_MAX)
+    in.fail(format("grid %d x %d has too many tiles", db.gridX, db.gridY));
+  if (db.numLayers < 1 || db.numLayers > kMaxLayers)
+    in.fail(format("layer count %d is outside 1..%d", db.numLayers, kMaxLayers));
 
   const std::size_t L = std::size_t(db.numLayers);
   for (auto* v : {&db.verticalCapacity, &db.horizontalCapacity, &db.minWireWidth, &db.minWireSpacing, &db.viaSpacing,
@@ -203,7 +204,9 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
   db.totalHorizontalTracks = 0;
   for (std::size_t i = 0; i < L; ++i) {
     const std::int64_t pitch = std::int64_t(db.minWireWidth[i]) + db.minWireSpacing[i];
-    if (pitch < 1 || pitch > INT_MAX) in.fail(format("wire pitch (width + spacing) of layer %zu is %lld, expected at least 1", i + 1, (long long)pitch));
+    if (pitch < 1 || pitch > INT_MAX)
+      in.fail(
+          format("wire pitch (width + spacing) of layer %zu is %lld, expected at least 1", i + 1, (long long)pitch));
     db.wirePitch[i] = int(pitch);
     db.verticalTracks[i] = db.verticalCapacity[i] / db.wirePitch[i];
     db.horizontalTracks[i] = db.horizontalCapacity[i] / db.wirePitch[i];
@@ -218,7 +221,8 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
   int origin[4];
   parseLineInts(in, {}, origin, 4, "the grid origin and tile size (four integers)");
   db.originX = origin[0], db.originY = origin[1], db.tileWidth = origin[2], db.tileHeight = origin[3];
-  if (db.tileWidth < 1 || db.tileHeight < 1) in.fail(format("tile size %d x %d is below 1", db.tileWidth, db.tileHeight));
+  if (db.tileWidth < 1 || db.tileHeight < 1)
+    in.fail(format("tile size %d x %d is below 1", db.tileWidth, db.tileHeight));
 
   in.skipBlankLines();
   int netCount = 0;
@@ -274,15 +278,15 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
   if (adjustments < 0) in.fail(format("capacity adjustment count %d is negative", adjustments));
   for (int a = 0; a < adjustments; ++a) {
     int v[7];
-    static const char* const kWhat[7] = {"an adjustment's x1", "an adjustment's y1", "an adjustment's layer1",
-                                         "an adjustment's x2", "an adjustment's y2", "an adjustment's layer2",
+    static const char* const kWhat[7] = {"an adjustment's x1",      "an adjustment's y1", "an adjustment's layer1",
+                                         "an adjustment's x2",      "an adjustment's y2", "an adjustment's layer2",
                                          "an adjustment's capacity"};
     for (int i = 0; i < 7; ++i) v[i] = in.requireInt(kWhat[i]);
     const int x1 = v[0], y1 = v[1], l1 = v[2], x2 = v[3], y2 = v[4], l2 = v[5], cap = v[6];
     if (l1 < 1 || l1 > db.numLayers || l2 < 1 || l2 > db.numLayers)
       in.fail(format("adjustment layer %d/%d is outside 1..%d", l1, l2, db.numLayers));
-    const bool inGrid = x1 >= 0 && x1 < db.gridX && y1 >= 0 && y1 < db.gridY && x2 >= 0 && x2 < db.gridX && y2 >= 0 &&
-                        y2 < db.gridY;
+    const bool inGrid =
+        x1 >= 0 && x1 < db.gridX && y1 >= 0 && y1 < db.gridY && x2 >= 0 && x2 < db.gridX && y2 >= 0 && y2 < db.gridY;
     const std::int64_t manhattan = std::llabs(std::int64_t(x1) - x2) + std::llabs(std::int64_t(y1) - y2);
     if (!inGrid || manhattan != 1)
       in.fail(format("adjustment (%d,%d)-(%d,%d) is not a pair of neighbouring tiles of the grid", x1, y1, x2, y2));

@@ -121,7 +121,8 @@ TEST(BlockageCapacity, ReachesOnlyTheBoundariesItCovers) {
       {"shapes replace the node's rectangle",
        {node(0, 0, 120, 120, {0}, {shape{40, 70, 10, 20}, shape{0, 0, 5, 5}})},
        {{0, 1, 1, 0, 7}}},
-      {"both directions on one layer", {node(30, 30, 20, 20, {3})},
+      {"both directions on one layer",
+       {node(30, 30, 20, 20, {3})},
        // vertical reading: top of row 0 covered 30..40 of column 0 and 40..50 of column 1;
        // horizontal reading: right of column 0 covered 30..40 of row 0 and 40..50 of row 1.
        {{0, 0, 0, 3, 7}, {1, 0, 0, 3, 7}, {1, 0, 1, 3, 7}, {0, 1, 0, 3, 7}}},

@@ -131,8 +131,9 @@ Cells nodes(const std::string& text) {
 }
 
 TEST(NodeFile, RecordsTerminalsAndTheCountCheck) {
-  const Cells c = nodes("UCLA nodes 1.0\nNumNodes : 4\nNumTerminals : 1\no0 5 6\nA_o1 7 8 terminal\n"
-                        "o2 1 1\n\tp0 0 0 terminal_NI\n");
+  const Cells c = nodes(
+      "UCLA nodes 1.0\nNumNodes : 4\nNumTerminals : 1\no0 5 6\nA_o1 7 8 terminal\n"
+      "o2 1 1\n\tp0 0 0 terminal_NI\n");
   EXPECT_EQ(c.oNodeCount, 3);
   ASSERT_EQ(c.cells.size(), 4u);
   EXPECT_EQ(c.cells[1].index, 1);
@@ -144,8 +145,8 @@ TEST(NodeFile, RecordsTerminalsAndTheCountCheck) {
   EXPECT_EQ(c.out.find("ERROR"), std::string::npos);
 
   // Fewer records than announced, or more: the count message, and the run goes on.
-  for (const char* text : {"NumNodes : 3 NumTerminals : 0\no0 1 1\no1 1 1\n",
-                           "NumNodes : 1 NumTerminals : 0\no0 1 1\no1 1 1\n"}) {
+  for (const char* text :
+       {"NumNodes : 3 NumTerminals : 0\no0 1 1\no1 1 1\n", "NumNodes : 1 NumTerminals : 0\no0 1 1\no1 1 1\n"}) {
     const Cells d = nodes(text);
     EXPECT_THAT(d.out, HasSubstr("ERROR Parser 659\n"));
     EXPECT_EQ(d.oNodeCount, 2);
@@ -211,10 +212,10 @@ TEST(RouteFile, AdjustmentsTerminalsAndBlockedLayers) {
                                                     "NumBlockageNodes : 3\n\n"
                                                     "o12 2 1 2\n o12 1 2\n  o3 2 2 1\n"
                                                     "NumEdgeCapacityAdjustments : 5\n"
-                                                    "5 7 1 5 6 1 0\n"    // vertical, lower row names it
-                                                    "8 3 2 7 3 2 13\n"   // horizontal, left column names it
-                                                    "1 1 1 1 2 1 45\n"   // restates the default
-                                                    "2 2 1 2 3 1 3\n"    // below one pitch
+                                                    "5 7 1 5 6 1 0\n"   // vertical, lower row names it
+                                                    "8 3 2 7 3 2 13\n"  // horizontal, left column names it
+                                                    "1 1 1 1 2 1 45\n"  // restates the default
+                                                    "2 2 1 2 3 1 3\n"   // below one pitch
                                                     "4 4 1 4 5 1 17\n");
   captured([&] { read_route_file(path.c_str(), cells, db, 20); });
   EXPECT_EQ(db.verticalTracks, (std::vector<int>{11, 0}));  // 45 / 4 loses the remainder
@@ -230,8 +231,8 @@ TEST(RouteFile, AdjustmentsTerminalsAndBlockedLayers) {
   EXPECT_EQ(cells[20].pinLayer, 0);
   EXPECT_EQ(cells[12].blockedLayers, (std::vector<int>{1}));  // the second record replaces the first
   EXPECT_EQ(cells[3].blockedLayers, (std::vector<int>{1, 0}));
-  EXPECT_EQ(edges(db), (std::vector<std::vector<int>>{
-                           {0, 5, 6, 0, 0}, {1, 7, 3, 1, 6}, {0, 2, 2, 0, 0}, {0, 4, 4, 0, 4}}));
+  EXPECT_EQ(edges(db),
+            (std::vector<std::vector<int>>{{0, 5, 6, 0, 0}, {1, 7, 3, 1, 6}, {0, 2, 2, 0, 0}, {0, 4, 4, 0, 4}}));
 }
 
 // A 200 x 200 grid of 1 x 1 tiles at the origin, so that a pin's tile is its position.
@@ -281,10 +282,10 @@ TEST(NetFile, PinOffsetsTruncateFromTheNodeCentre) {
 TEST(NetFile, DistinctPinsRepeatsAndDroppedNets) {
   const std::string text =
       "UCLA nets 1.0\n# header\nNumNets : 4\nNumPins : 9\n\n"
-      "NetDegree : 3 n1\n o0 I : 0 0\n o0 O : 0.2 0\n p0 I : 0 0\n"   // repeat of the first pin; p0 on layer 2
+      "NetDegree : 3 n1\n o0 I : 0 0\n o0 O : 0.2 0\n p0 I : 0 0\n"  // repeat of the first pin; p0 on layer 2
       "NetDegree : 1 n2\n o1 I : 0 0\n"                              // one tile: dropped
       "NetDegree:2 n4\n o1 I : 0 0\n p0 B : 0 0\n"
-      "NetDegree : 3 n-6\n\n o1 I\n p0 I : 30 20\n o1 O : 0 0\n";    // pin at the centre; a repeat
+      "NetDegree : 3 n-6\n\n o1 I\n p0 I : 30 20\n o1 O : 0 0\n";  // pin at the centre; a repeat
   NetsRead r;
   readNets(text, r);
   ASSERT_EQ(r.db.nets.size(), 3u);
@@ -312,8 +313,9 @@ TEST(NetFile, StackedPinsShareOneTwoDimensionalEntry) {
 }
 
 TEST(NetFile, IgnoredNetThresholdCountsDistinctPins) {
-  const std::string text = "NumNets : 2\nNumPins : 5\n\nNetDegree : 2 n1\n o0 I\n o1 I\n"
-                           "NetDegree : 3 n2\n o0 I\n o1 I\n p0 I\n";
+  const std::string text =
+      "NumNets : 2\nNumPins : 5\n\nNetDegree : 2 n1\n o0 I\n o1 I\n"
+      "NetDegree : 3 n2\n o0 I\n o1 I\n p0 I\n";
   const struct {
     int threshold;
     std::vector<int> ids;

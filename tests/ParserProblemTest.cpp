@@ -29,10 +29,10 @@ const char* kHeader =
 
 const char* kNets =
     "num net 6\n"
-    "single 10 2 1\n5 5 1\n6 6 2\n"                          // one tile on two layers: dropped
-    "repeat 11 3 1\n5 5 1\n15 5 1\n6 6 1\n"                  // third pin repeats the first tile and layer
-    "stacked 12 3 1\n5 5 1\n5 5 2\n25 15 1\n"                // two layers in tile (0,0)
-    "boundary 13 2 1 [ 1 : 2 ] @ 1.5\n19 0 1\n0 29 1\n"       // header with layer range and weight
+    "single 10 2 1\n5 5 1\n6 6 2\n"                      // one tile on two layers: dropped
+    "repeat 11 3 1\n5 5 1\n15 5 1\n6 6 1\n"              // third pin repeats the first tile and layer
+    "stacked 12 3 1\n5 5 1\n5 5 2\n25 15 1\n"            // two layers in tile (0,0)
+    "boundary 13 2 1 [ 1 : 2 ] @ 1.5\n19 0 1\n0 29 1\n"  // header with layer range and weight
     "four 14 4 1\n5 5 1\n15 5 1\n25 5 1\n35 5 1\n"
     "three 15 3 1\n5 25 1\n15 25 1\n15 25 2\n"
     "\n";
@@ -123,7 +123,8 @@ TEST(ProblemReader, EndOfFileAfterTheNetsMeansNoAdjustments) {
 }
 
 TEST(ProblemReader, LongLinesAndManyPinsReadLikeShortOnes) {
-  std::string text = "grid 300 2 1" + std::string(200, ' ') + "\nvertical capacity 4\nhorizontal capacity 4\n"
+  std::string text = "grid 300 2 1" + std::string(200, ' ') +
+                     "\nvertical capacity 4\nhorizontal capacity 4\n"
                      "minimum width 1\nminimum spacing 1\nvia spacing 1\n0 0 1 1\n\nnum net 1\n";
   // 600 pins over 300 tiles, each listed twice: the second listing is a repeat.
   text += "big 7 600 1\n";

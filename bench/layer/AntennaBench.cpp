@@ -30,7 +30,9 @@ long peakMegabytes() {
 
 int main(int argc, char** argv) {
   if (argc != 7) {
-    std::fprintf(stderr, "usage: AntennaBench <problem.gr> <algorithm 2|3> <antennaMaxLen> <aaPruneMode> <alBinSize> <result>\n");
+    std::fprintf(
+        stderr,
+        "usage: AntennaBench <problem.gr> <algorithm 2|3> <antennaMaxLen> <aaPruneMode> <alBinSize> <result>\n");
     return 2;
   }
   const int algo = std::atoi(argv[2]);
@@ -72,7 +74,8 @@ int main(int argc, char** argv) {
   h.input3Dresult(argv[6]);
   const double t3D = seconds(t);
   long same = 0;
-  for (std::size_t i = 0; i < g.nets.size() && i < h.nets.size(); ++i) same += g.nets[i].nodeCount == h.nets[i].nodeCount;
+  for (std::size_t i = 0; i < g.nets.size() && i < h.nets.size(); ++i)
+    same += g.nets[i].nodeCount == h.nets[i].nodeCount;
   std::printf("\nantenna: limit=%g mode=%d binSize=%d nets over the limit=%ld breaks=%ld pins charged after=%ld\n",
               limit, mode, binSize, longNets, breaks, charged);
   std::printf("seconds: assign %.2f  checkAntennaRule all nets %.2f  input2Dresult %.2f  input3Dresult %.2f\n", tAssign,

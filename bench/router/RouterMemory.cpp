@@ -45,8 +45,8 @@ int main(int argc, char** argv) {
     }
 
   const double before = residentMiB();
-  GlobalRouter router(xs, ys, layers, hTotal, vTotal, hTracks, vTracks, adjEdges, adjCapacity, pitch, repeats,
-                      pinCount, 0.05);
+  GlobalRouter router(xs, ys, layers, hTotal, vTotal, hTracks, vTracks, adjEdges, adjCapacity, pitch, repeats, pinCount,
+                      0.05);
   router.initialFunc_2Dmap(2);  // touch the cost map as the stages do
   if (with3D) router.grid.allocate3D();
   const double after = residentMiB();

@@ -15,8 +15,8 @@
 #include <string>
 
 #include "db/parameterSet.h"
-#include "router/GlobalRouter.h"
 #include "layer/Graph.h"
+#include "router/GlobalRouter.h"
 #include "router3d/Route3D.h"
 #include "support/LaTestProblem.h"
 #include "support/ResultChecker.h"

@@ -74,21 +74,21 @@ struct block {
 inline bool block_cp(const block& a, const block& b) { return a.lo < b.lo; }
 
 struct NetDB {
-  int gridX = 0, gridY = 0;          // tile columns and rows
-  int numLayers = 0;                 // routing layers
-  double blockagePorosity = 0.0;     // bookshelf porosity; no stage reads it
-  int totalVerticalTracks = 0;       // 2D capacity of a vertical edge
-  int totalHorizontalTracks = 0;     // 2D capacity of a horizontal edge
-  std::vector<Net> nets;             // kept nets in input order; index = net index
-  std::vector<Net> localNets;        // single-tile nets; the readers drop them, so it stays empty
-  std::vector<RPoint> adjEdges;      // edges whose capacity differs from the layer default
-  std::vector<int> adjCapacity;      // new capacity of adjEdges[i], in tracks
+  int gridX = 0, gridY = 0;                               // tile columns and rows
+  int numLayers = 0;                                      // routing layers
+  double blockagePorosity = 0.0;                          // bookshelf porosity; no stage reads it
+  int totalVerticalTracks = 0;                            // 2D capacity of a vertical edge
+  int totalHorizontalTracks = 0;                          // 2D capacity of a horizontal edge
+  std::vector<Net> nets;                                  // kept nets in input order; index = net index
+  std::vector<Net> localNets;                             // single-tile nets; the readers drop them, so it stays empty
+  std::vector<RPoint> adjEdges;                           // edges whose capacity differs from the layer default
+  std::vector<int> adjCapacity;                           // new capacity of adjEdges[i], in tracks
   std::vector<int> horizontalCapacity, verticalCapacity;  // per layer, file units
   std::vector<int> minWireWidth, minWireSpacing, viaSpacing;
-  std::vector<int> wirePitch;        // width + spacing
-  std::vector<int> horizontalTracks, verticalTracks;     // capacity / pitch, truncated
-  std::vector<std::vector<int>> repeatPinCount;  // [x][y]: repeats of a net's pin on one tile and layer
-  std::vector<std::vector<int>> pinCount;        // [x][y]: distinct (net, tile, layer) pins
-  int originX = 0, originY = 0;      // file coordinates of the grid's lower-left corner
-  int tileWidth = 0, tileHeight = 0; // tile size in file units
+  std::vector<int> wirePitch;                         // width + spacing
+  std::vector<int> horizontalTracks, verticalTracks;  // capacity / pitch, truncated
+  std::vector<std::vector<int>> repeatPinCount;       // [x][y]: repeats of a net's pin on one tile and layer
+  std::vector<std::vector<int>> pinCount;             // [x][y]: distinct (net, tile, layer) pins
+  int originX = 0, originY = 0;                       // file coordinates of the grid's lower-left corner
+  int tileWidth = 0, tileHeight = 0;                  // tile size in file units
 };

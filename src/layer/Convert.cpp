@@ -56,10 +56,18 @@ void Graph::BFS_net(TreeMarks& m, net& n, int mark) {
       if (nx < 0 || nx >= xGrid || ny < 0 || ny >= yGrid) continue;
       int unitMark = 0;
       switch (dir) {
-        case 0: unitMark = m.vMark[x][y]; break;
-        case 1: unitMark = m.hMark[x][y]; break;
-        case 2: unitMark = m.vMark[nx][ny]; break;
-        default: unitMark = m.hMark[nx][ny]; break;
+        case 0:
+          unitMark = m.vMark[x][y];
+          break;
+        case 1:
+          unitMark = m.hMark[x][y];
+          break;
+        case 2:
+          unitMark = m.vMark[nx][ny];
+          break;
+        default:
+          unitMark = m.hMark[nx][ny];
+          break;
       }
       if (unitMark != mark || m.tileMark[nx][ny] != mark) continue;
       node child;
@@ -234,8 +242,8 @@ void Graph::convertLAtoGR(NetDB& db) const {
           } else if (stamp[x2][y2] == s) {
             jx = x2, jy = y2;
           } else {
-            std::printf("ERROR %s %d x=%d y=%d x2=%d y2=%d hori=%d\n", "LA", u.hori == 1 ? 2504 : 2513, u.x, u.y,
-                        prevX, prevY, prevHori);
+            std::printf("ERROR %s %d x=%d y=%d x2=%d y2=%d hori=%d\n", "LA", u.hori == 1 ? 2504 : 2513, u.x, u.y, prevX,
+                        prevY, prevHori);
             // Not a chain from p1: stack at the tile this step shares with the previous one
             // (its own lower end if none) and have the connection rerouted.
             const int px2 = prevHori == 1 ? prevX + 1 : prevX, py2 = prevHori == 0 ? prevY + 1 : prevY;

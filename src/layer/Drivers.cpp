@@ -75,8 +75,8 @@ void Graph::COLA(int alBinSize_, int antennaBreakCost_, int aaPruneMode_, bool a
     if (!singleNetLA(*n, antennaAware)) singleNetLA(*n, false);
   double weightOF = 0.0;
   takeTotals(weightOF);
-  std::printf("IntialLA  time=%.2lf  totalOF=%lld  maxOF=%lld  weightOF=%.0lf  totalVia=%lld\n", double(timer.getTime()),
-              ll(totalOF), ll(maxOF), weightOF, ll(totalVia));
+  std::printf("IntialLA  time=%.2lf  totalOF=%lld  maxOF=%lld  weightOF=%.0lf  totalVia=%lld\n",
+              double(timer.getTime()), ll(totalOF), ll(maxOF), weightOF, ll(totalVia));
   for (net* n : sortedNets) {
     ripUp(*n);
     singleNetLA(*n, false);

@@ -137,8 +137,8 @@ void Graph::reset(const NetDB& db) {
   for (net& n : nets) n.nodeBegin = n.nodeCount = n.edgeBegin = 0;
   nodePool.clear();
   edgePool.clear();
-  for (EdgeGrid<int>* g : {&usage2DH, &of3DH, &ofShareCeilH, &ofShareFloorH, &usage2DV, &of3DV, &ofShareCeilV,
-                           &ofShareFloorV})
+  for (EdgeGrid<int>* g :
+       {&usage2DH, &of3DH, &ofShareCeilH, &ofShareFloorH, &usage2DV, &of3DV, &ofShareCeilV, &ofShareFloorV})
     g->fill(0);
   demandH.fill(0);
   historyH.fill(0);

@@ -47,20 +47,20 @@ struct edge {
 // One tile of a net's tree. Node i > 0 hangs from its parent by edge i - 1 of the net.
 struct node {
   int x = 0, y = 0;
-  int parent = -1;                 // net-local node index, -1 at the root
-  int firstChild = 0;              // children are firstChild .. firstChild + childNum - 1
-  std::uint8_t childNum = 0;       // 0 to 4
-  bool isPin = false;              // a pin of the net lies in the tile
-  std::int16_t pinMaxLayer = 0;    // highest and lowest pin layer; meaningful when isPin
+  int parent = -1;               // net-local node index, -1 at the root
+  int firstChild = 0;            // children are firstChild .. firstChild + childNum - 1
+  std::uint8_t childNum = 0;     // 0 to 4
+  bool isPin = false;            // a pin of the net lies in the tile
+  std::int16_t pinMaxLayer = 0;  // highest and lowest pin layer; meaningful when isPin
   std::int16_t pinMinLayer = 0;
   int child(int k) const { return firstChild + k; }
 };
 
 // One net of the model. Its nodes, edges and pins are ranges of the Graph's arenas.
 struct net {
-  int id = 0;                  // the database net's id (printed as "n%d")
-  int antennaBreaks = 0;       // breaks used by the antenna-aware programme
-  double score = 0.0;          // sort key of sort_net: pins per tree edge
+  int id = 0;             // the database net's id (printed as "n%d")
+  int antennaBreaks = 0;  // breaks used by the antenna-aware programme
+  double score = 0.0;     // sort key of sort_net: pins per tree edge
   std::uint32_t pinBegin = 0, pinCount = 0;
   std::uint32_t nodeBegin = 0, nodeCount = 0;  // edges: nodeCount - 1 entries from edgeBegin
   std::uint32_t edgeBegin = 0;
@@ -82,11 +82,11 @@ struct AntennaSol {
   int layer = 0;      // parent-edge layer; -1 marks a pruned entry
   int topLayer = -1;  // highest and lowest layer met at the node (merge scratch)
   int botLayer = 0;
-  int AL = 0;         // unit edges of wire attached to the subtree's pins since the last break
-  int pinCnt = 0;     // pins attached to that wire
-  int TW = 0;         // highest layer of that wire
-  int LS = 0;         // layer bound left by the breaks below; L - 1 without a break
-  int breakCnt = 0;   // breaks in the subtree
+  int AL = 0;        // unit edges of wire attached to the subtree's pins since the last break
+  int pinCnt = 0;    // pins attached to that wire
+  int TW = 0;        // highest layer of that wire
+  int LS = 0;        // layer bound left by the breaks below; L - 1 without a break
+  int breakCnt = 0;  // breaks in the subtree
   std::int64_t cost = 0;
   std::int8_t childLayer[4] = {0, 0, 0, 0};  // layer of the edge to child k
   int childSol[4] = {0, 0, 0, 0};            // position in child k's list at that layer
@@ -104,9 +104,9 @@ inline bool operator>(const pnode& a, const pnode& b) { return a.key < b.key; }
 
 // The eight marking grids of one tree build, keyed by net index.
 struct TreeMarks {
-  EdgeGrid<int> tileMark;   // last net touching the tile; -1 once it is a node of that net's tree
-  EdgeGrid<int> hMark, vMark;    // last net using the horizontal / vertical unit
-  EdgeGrid<int> hLayer, vLayer;  // layer of that unit
+  EdgeGrid<int> tileMark;                  // last net touching the tile; -1 once it is a node of that net's tree
+  EdgeGrid<int> hMark, vMark;              // last net using the horizontal / vertical unit
+  EdgeGrid<int> hLayer, vLayer;            // layer of that unit
   EdgeGrid<int> pinMark, pinHigh, pinLow;  // last net with a pin in the tile, its layer span
   void allocate(int xGrid, int yGrid);
 };
@@ -120,29 +120,29 @@ class Graph {
   std::int64_t wlen2D = 0;  // tree edges over all nets
   int xGrid = 0, yGrid = 0;
   int layerNum = 0;
-  double ofCostAlpha = 0.3;        // weight of overflow in the negotiation edge cost
+  double ofCostAlpha = 0.3;  // weight of overflow in the negotiation edge cost
   double antennaMaxLen = 100000.0;
-  bool fastCostMode = false;       // ratio edge cost (true) or negotiation edge cost (false)
-  int maxNetLen = 0;               // largest edge count of a net
+  bool fastCostMode = false;  // ratio edge cost (true) or negotiation edge cost (false)
+  int maxNetLen = 0;          // largest edge count of a net
   int antennaBreakCost = 0, aaPruneMode = 0, alBinSize = 0;
-  int viaCost = 1;                 // via weight of the reported total wirelength
+  int viaCost = 1;  // via weight of the reported total wirelength
   int localNetVia = 0;
   double ofExponent = 2.0;
   std::vector<int> minWireSpacing, minWireWidth;
-  std::vector<int> layerPitch;     // width + spacing: the weight of one unit of overflow
-  int capV2D = 0, capH2D = 0;      // 2D capacity of a vertical / horizontal grid edge
+  std::vector<int> layerPitch;               // width + spacing: the weight of one unit of overflow
+  int capV2D = 0, capH2D = 0;                // 2D capacity of a vertical / horizontal grid edge
   EdgeGrid<int> usage2DH, usage2DV;          // adjustment demand plus one per tree edge
   EdgeGrid<int> of3DH, of3DV;                // demand units above capacity, over the layers
   EdgeGrid<int> ofShareCeilH, ofShareCeilV;  // per-layer share of the 2D overflow, rounded up
   EdgeGrid<int> ofShareFloorH, ofShareFloorV;
   int lowerLeftX = 0, lowerLeftY = 0, tileWidth = 0, tileHeight = 0;
-  std::int64_t inputOF = 0;        // pitch-weighted 2D overflow of the routed input
-  std::vector<int> capH, capV;     // tracks per layer
-  LayerGrid<int> demandH, demandV;   // tracks
+  std::int64_t inputOF = 0;         // pitch-weighted 2D overflow of the routed input
+  std::vector<int> capH, capV;      // tracks per layer
+  LayerGrid<int> demandH, demandV;  // tracks
   LayerGrid<int> historyH, historyV;
-  std::vector<net> nets;             // index i = database net i
-  std::vector<net*> sortedNets;      // sort_net order
-  std::vector<net> localNets;        // single-tile nets of the database (kept empty there)
+  std::vector<net> nets;         // index i = database net i
+  std::vector<net*> sortedNets;  // sort_net order
+  std::vector<net> localNets;    // single-tile nets of the database (kept empty there)
 
   // Arenas of all trees and pins.
   std::vector<node> nodePool;
@@ -159,7 +159,7 @@ class Graph {
   // of its solution in the list being pruned (-1: none). Allocated by allocateAntennaBins.
   std::vector<std::int64_t> aaCostBin;
   std::vector<int> aaSolBin;
-  int aaBinCount = 0;  // AL bins per (TW, LS) in the tables above
+  int aaBinCount = 0;                                  // AL bins per (TW, LS) in the tables above
   std::vector<AntennaSol> aaPartials, aaNextPartials;  // cross product of AA_mergeSubTree
   std::vector<const AntennaSol*> aaChosen;             // top-down pick, one per node
 

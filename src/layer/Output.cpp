@@ -13,8 +13,6 @@
 
 namespace {
 
-
-
 long long ll(std::int64_t v) { return static_cast<long long>(v); }
 
 }  // namespace
@@ -72,13 +70,15 @@ bool Graph::outputOverflowInfo(const char* path) const {
     for (int y = 0; y < demandH.yNum; ++y)
       for (int l = 0; l < layerNum; ++l) {
         const int d = demandH.at(x, y, l) - capH[l];
-        if (d > 0) out.print("(%d, %d, %d) - (%d, %d, %d)  %lld \n", x, y, l, x + 1, y, l, ll(std::int64_t(d) * layerPitch[l]));
+        if (d > 0)
+          out.print("(%d, %d, %d) - (%d, %d, %d)  %lld \n", x, y, l, x + 1, y, l, ll(std::int64_t(d) * layerPitch[l]));
       }
   for (int x = 0; x < demandV.xNum; ++x)
     for (int y = 0; y < demandV.yNum; ++y)
       for (int l = 0; l < layerNum; ++l) {
         const int d = demandV.at(x, y, l) - capV[l];
-        if (d > 0) out.print("(%d, %d, %d) - (%d, %d, %d)  %lld \n", x, y, l, x, y + 1, l, ll(std::int64_t(d) * layerPitch[l]));
+        if (d > 0)
+          out.print("(%d, %d, %d) - (%d, %d, %d)  %lld \n", x, y, l, x, y + 1, l, ll(std::int64_t(d) * layerPitch[l]));
       }
   out.print("end\n");
   return out.close() ? true : reportWriteFailure(path);

@@ -146,8 +146,8 @@ void Graph::greedy_singleNetLA(net& n, bool /*antennaAware*/, bool withEdgeCost)
     int bestLayer = -1;
     std::int64_t bestCost = 0;
     for (const int l : usableLayers(e.hori)) {
-      const std::int64_t cost = 100 * (std::int64_t(std::max(top, l)) - std::min(bot, l)) +
-                                f * (layerNum - 1 - l + edgeCost(e, l));
+      const std::int64_t cost =
+          100 * (std::int64_t(std::max(top, l)) - std::min(bot, l)) + f * (layerNum - 1 - l + edgeCost(e, l));
       if (bestLayer < 0 || cost < bestCost) bestLayer = l, bestCost = cost;  // ties: lowest layer
     }
     e.layer = std::int16_t(bestLayer);

@@ -123,8 +123,7 @@ float GlobalRouter::DPCost(int x, int y, bool hori, const Net& net) const {
     const RPoint key = planarKey(x, y, hori);
     if (net.routedEdges.count(key) > 0) return 0.0f;
     if (useSteinerEdges && net.steinerEdges.count(key) > 0)
-      return float(double(baseCost) *
-                   (double(congestion(d, c)) + double(d) * 0.5 / double(std::max(c, 1))));
+      return float(double(baseCost) * (double(congestion(d, c)) + double(d) * 0.5 / double(std::max(c, 1))));
   }
   if (hardOverflowCost) return hardCost(d, c, historyOf(x, y, hori));
   return (float(d) / safeCapacity(c) + congestion(d, c)) * baseCost;

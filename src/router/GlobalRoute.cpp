@@ -238,8 +238,7 @@ void postStage(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, cons
 }  // namespace
 
 double initialOrderScore(const TwoPin& twoPin, const Net& net) {
-  return 100.0 / (std::min(spanX(twoPin), spanY(twoPin)) + 1) +
-         double(10 * net.wireLength) / double(net.treeLength);
+  return 100.0 / (std::min(spanX(twoPin), spanY(twoPin)) + 1) + double(10 * net.wireLength) / double(net.treeLength);
 }
 
 double postOrderScore(const TwoPin& twoPin) {
@@ -252,8 +251,8 @@ int mazeLengthBound(int dx, int dy, int round, int ripupCount, int expandCenter,
   return int((dx + dy) * f) + 2;
 }
 
-void ScoreNets(GlobalRouter& router, std::vector<Order>& ripupList, std::vector<Order>& orders,
-               std::vector<Net>& nets, int round) {
+void ScoreNets(GlobalRouter& router, std::vector<Order>& ripupList, std::vector<Order>& orders, std::vector<Net>& nets,
+               int round) {
   ripupList.clear();
   const int m = minCapacity(router);
   for (Order& e : orders) {
@@ -261,8 +260,7 @@ void ScoreNets(GlobalRouter& router, std::vector<Order>& ripupList, std::vector<
     t.needRoute = true;
     int maxUsage = 0, overflow = 0, vias = 0, wireUnits = 0;
     router.getScore(maxUsage, overflow, vias, wireUnits, &t);
-    e.score = double(60 * overflow - vias + 3 * wireUnits) -
-              0.1 * std::sqrt(double(nets[t.netIndex].twoPins.size()));
+    e.score = double(60 * overflow - vias + 3 * wireUnits) - 0.1 * std::sqrt(double(nets[t.netIndex].twoPins.size()));
     // The first list also takes connections near congestion; later ones only congested ones.
     if (maxUsage >= m - 3 || (round <= 0 && maxUsage >= m - 6))
       ripupList.push_back(e);

@@ -20,8 +20,8 @@ void GlobalRoute(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, pa
 // connection for routing, and rebuilds `ripupList` from the congested ones: those whose
 // path reaches demand m - 3 (m the smaller planar capacity), or m - 6 when round <= 0.
 // Connections left out are marked finished.
-void ScoreNets(GlobalRouter& router, std::vector<Order>& ripupList, std::vector<Order>& orders,
-               std::vector<Net>& nets, int round);
+void ScoreNets(GlobalRouter& router, std::vector<Order>& ripupList, std::vector<Order>& orders, std::vector<Net>& nets,
+               int round);
 
 // --- pieces of the driver's arithmetic, exposed for tests ---
 

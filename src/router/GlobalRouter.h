@@ -23,38 +23,38 @@ extern Timer t_do_cpu_maze, t_do_cpu_maze_total;
 
 class GlobalRouter {
  public:
-  FibHeapPtr heap;       // open set of the maze searches, empty between searches
-  fibque queue;          // sorted deque beside the heap
-  int searchStamp = 0;   // id of the current maze search
+  FibHeapPtr heap;      // open set of the maze searches, empty between searches
+  fibque queue;         // sorted deque beside the heap
+  int searchStamp = 0;  // id of the current maze search
   int xNum = 0, yNum = 0, zNum = 0;
-  double costSlope = 0.3;    // slope of the congestion table
+  double costSlope = 0.3;  // slope of the congestion table
   GridGraph grid;
-  bool historyOn = false;          // history recorded by commits and charged by cost rule 2
-  bool hardOverflowCost = false;   // post-routing rule H
-  int historyCostMode = 1;         // law of historyCost
-  double historyPow = 1.8;         // exponent of the history term; the maze stage sets it
-  bool useSteinerEdges = true;     // preferred-edge discount of the monotonic router
+  bool historyOn = false;            // history recorded by commits and charged by cost rule 2
+  bool hardOverflowCost = false;     // post-routing rule H
+  int historyCostMode = 1;           // law of historyCost
+  double historyPow = 1.8;           // exponent of the history term; the maze stage sets it
+  bool useSteinerEdges = true;       // preferred-edge discount of the monotonic router
   int hCapacity = 0, vCapacity = 0;  // tracks of a horizontal / vertical planar edge, all layers
   int historyRounds = 0;
-  int totalOF = 0;                 // overflow units of the committed planar paths
-  float via_cost = 1.0f;           // planar bend cost
-  float baseCost = 10.0f;          // weight of every edge cost; set per stage
-  float costOffset = 0.0f;         // additive edge cost of rule 2; set per stage
-  float costHeight = 150.0f;       // height of the congestion table
-  float historyBase = 350.0f;      // divisor of the history term
-  EdgeGrid<int> hHistory;          // hHistory[x][y]: history count of horizontal edge (x, y)
-  EdgeGrid<int> vHistory;          // vHistory[x][y]: history count of vertical edge (x, y)
-  std::array<float, 1000> costArray{};  // congestion table, centred at maxCapacity
-  std::vector<double> historyCost;      // cost per history value
-  int maxHistory = 0;              // largest history count seen by UpdateHistory
-  int maxCapacity = 0;             // max(hCapacity, vCapacity): centre of the congestion table
-  int stage = 0;                   // 0 pattern, 1 monotonic, 2 maze, 3 post routing
-  int Wlen2D = 0;                  // committed planar wire units
-  int totalVia = 0;                // committed vias of the layered solution
-  int costMode3D = -1;             // layered price curve
-  int viaCost = 1;                 // the parameter file's via cost; set by the driver
-  std::vector<Point> sources, targets;  // seeds and goals of the current maze search
-  std::vector<int> wirePitch;           // per layer: minimum width + spacing
+  int totalOF = 0;                              // overflow units of the committed planar paths
+  float via_cost = 1.0f;                        // planar bend cost
+  float baseCost = 10.0f;                       // weight of every edge cost; set per stage
+  float costOffset = 0.0f;                      // additive edge cost of rule 2; set per stage
+  float costHeight = 150.0f;                    // height of the congestion table
+  float historyBase = 350.0f;                   // divisor of the history term
+  EdgeGrid<int> hHistory;                       // hHistory[x][y]: history count of horizontal edge (x, y)
+  EdgeGrid<int> vHistory;                       // vHistory[x][y]: history count of vertical edge (x, y)
+  std::array<float, 1000> costArray{};          // congestion table, centred at maxCapacity
+  std::vector<double> historyCost;              // cost per history value
+  int maxHistory = 0;                           // largest history count seen by UpdateHistory
+  int maxCapacity = 0;                          // max(hCapacity, vCapacity): centre of the congestion table
+  int stage = 0;                                // 0 pattern, 1 monotonic, 2 maze, 3 post routing
+  int Wlen2D = 0;                               // committed planar wire units
+  int totalVia = 0;                             // committed vias of the layered solution
+  int costMode3D = -1;                          // layered price curve
+  int viaCost = 1;                              // the parameter file's via cost; set by the driver
+  std::vector<Point> sources, targets;          // seeds and goals of the current maze search
+  std::vector<int> wirePitch;                   // per layer: minimum width + spacing
   std::vector<int> hCapPerLayer, vCapPerLayer;  // per layer tracks
 
   // Builds the grid and pre-loads its demand: every capacity adjustment adds the tracks it
@@ -62,10 +62,9 @@ class GlobalRouter {
   // (pinBlockageFactor tracks per pin, rounded up, never past the edge's capacity). Prints
   // "total adjust capacity=%d". Pin-count grids are [x][y]; missing entries count as 0.
   GlobalRouter(int xNum, int yNum, int zNum, int hCapacity, int vCapacity, std::vector<int> hCapPerLayer,
-               std::vector<int> vCapPerLayer, const std::vector<RPoint>& adjEdges,
-               const std::vector<int>& adjCapacity, const std::vector<int>& wirePitch,
-               const std::vector<std::vector<int>>& repeatPinCount, const std::vector<std::vector<int>>& pinCount,
-               double pinBlockageFactor);
+               std::vector<int> vCapPerLayer, const std::vector<RPoint>& adjEdges, const std::vector<int>& adjCapacity,
+               const std::vector<int>& wirePitch, const std::vector<std::vector<int>>& repeatPinCount,
+               const std::vector<std::vector<int>>& pinCount, double pinBlockageFactor);
   GlobalRouter(const GlobalRouter&) = delete;
   GlobalRouter& operator=(const GlobalRouter&) = delete;
 
@@ -104,8 +103,8 @@ class GlobalRouter {
   void openInsert(GridCell* cell);
   // The open cell with the smallest key (equal keys: the heap's first); null when none is left.
   GridCell* openTakeNext();
-  int openInserts = 0;                // insertions of the current search (bounds traceBack's walk)
-  std::vector<float> dpCostTable;     // DDPattern scratch, kept between calls
+  int openInserts = 0;             // insertions of the current search (bounds traceBack's walk)
+  std::vector<float> dpCostTable;  // DDPattern scratch, kept between calls
   std::vector<signed char> dpMoveTable;
 
   // --- cost model (CostModel.cpp) ---

@@ -66,9 +66,9 @@ class CellGrid {
 
  private:
   static void initLayer(GridCell* first, int xs, int ys, int z);
-  std::vector<GridCell> base;          // layer 0, [y][x]
-  std::vector<GridCell> upper;         // layers 1 .. zNum - 1, [z - 1][y][x]
-  std::vector<GridCell*> layerStart;   // first cell of every made layer
+  std::vector<GridCell> base;         // layer 0, [y][x]
+  std::vector<GridCell> upper;        // layers 1 .. zNum - 1, [z - 1][y][x]
+  std::vector<GridCell*> layerStart;  // first cell of every made layer
 };
 
 struct GridGraph {

@@ -102,7 +102,7 @@ void GlobalRouter::checkCost(int mode) const {
                       double(cost));
       }
       if (e.z != via_cost)
-        std::printf("ERROR %s %d    func_2Dmap[%d].z=%.2lf via_cost=%.2lf\n", "GlobalRouter", 684, int(k),
-                    double(e.z), double(via_cost));
+        std::printf("ERROR %s %d    func_2Dmap[%d].z=%.2lf via_cost=%.2lf\n", "GlobalRouter", 684, int(k), double(e.z),
+                    double(via_cost));
     }
 }

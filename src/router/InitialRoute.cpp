@@ -31,13 +31,11 @@ constexpr int kBadTreeCode = 1;
 // The first malformed branch of the tree, or "" when every branch can be used: 2d - 2
 // branches, each leading to a branch of the tree and lying inside the grid.
 std::string treeProblem(const Tree& tree, int degree, int xNum, int yNum) {
-  if (tree.deg != degree || !tree.branch)
-    return format(": Steiner tree of degree %d for %d pins", tree.deg, degree);
+  if (tree.deg != degree || !tree.branch) return format(": Steiner tree of degree %d for %d pins", tree.deg, degree);
   const int branches = 2 * degree - 2;
   for (int k = 0; k < branches; ++k) {
     const Branch& b = tree.branch[k];
-    if (b.n < 0 || b.n >= branches)
-      return format(": Steiner branch %d leads to branch %d of %d", k, b.n, branches);
+    if (b.n < 0 || b.n >= branches) return format(": Steiner branch %d leads to branch %d of %d", k, b.n, branches);
     if (b.x < 0 || b.x >= xNum || b.y < 0 || b.y >= yNum)
       return format(": Steiner branch %d at (%d,%d) lies outside the %dx%d grid", k, b.x, b.y, xNum, yNum);
   }
@@ -57,7 +55,8 @@ void GlobalRouter::FluteFlat(const Point& a, const Point& b, Net& net) const {
 
 SteinerOutcome applySteinerTree(const GlobalRouter& router, Net& net, int netIndex, const Tree& tree, TileMap& map) {
   const int degree = int(net.pins2D.size());
-  const std::string problem = treeProblem(tree, degree, std::min(router.xNum, map.xNum), std::min(router.yNum, map.yNum));
+  const std::string problem =
+      treeProblem(tree, degree, std::min(router.xNum, map.xNum), std::min(router.yNum, map.yNum));
   if (!problem.empty()) {
     reportInconsistency("InitialRoute", kBadTreeCode, format(" net %d", net.id) + problem);
     return SteinerOutcome::kBadTree;

@@ -174,9 +174,9 @@ bool GlobalRouter::traceBack(TwoPin* twoPin, Net&, bool found, GridCell* reached
     const GridCell* c = reached;
     while (c->parent != nullptr && cellsOnWalk <= openInserts) c = c->parent, ++cellsOnWalk;
     if (c->parent != nullptr) {
-      reportInconsistency("GlobalRouter", 2302,
-                          format(" maze trace-back from (%d,%d,%d) does not reach a source", reached->x, reached->y,
-                                 reached->z));
+      reportInconsistency(
+          "GlobalRouter", 2302,
+          format(" maze trace-back from (%d,%d,%d) does not reach a source", reached->x, reached->y, reached->z));
     } else {
       rebuilt = true;
       twoPin->p1 = Point(reached->x, reached->y, reached->z);

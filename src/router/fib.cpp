@@ -97,7 +97,8 @@ void ensureConsSize(fibheap* h, int highest) {
 }
 
 void consolidate(fibheap* h) {
-  const bool stale = h->maxDegree == -1 || (h->maxDegree < 62 && std::int64_t(h->n) > (std::int64_t(1) << h->maxDegree));
+  const bool stale =
+      h->maxDegree == -1 || (h->maxDegree < 62 && std::int64_t(h->n) > (std::int64_t(1) << h->maxDegree));
   if (stale) {
     const int want = std::max(8, int(std::ceil(std::log2(double(h->n)))) + 1);
     if (want != h->maxDegree) {

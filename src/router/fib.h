@@ -17,23 +17,23 @@
 struct GridCell;
 
 struct fibheap_el {
-  int degree = 0;                // number of children
-  int mark = 0;                  // 1 when it lost a child since it became a child itself
+  int degree = 0;  // number of children
+  int mark = 0;    // 1 when it lost a child since it became a child itself
   fibheap_el* parent = nullptr;
-  fibheap_el* child = nullptr;   // any one child; the children form a ring
-  fibheap_el* left = nullptr;    // ring neighbours; in the deque left is toward the head
-  fibheap_el* right = nullptr;   // and right toward the tail, null at the ends
-  GridCell* data = nullptr;      // payload; its `key` is the node's key
+  fibheap_el* child = nullptr;  // any one child; the children form a ring
+  fibheap_el* left = nullptr;   // ring neighbours; in the deque left is toward the head
+  fibheap_el* right = nullptr;  // and right toward the tail, null at the ends
+  GridCell* data = nullptr;     // payload; its `key` is the node's key
 };
 
 struct fibheap {
-  int n = 0;                       // elements held
-  int maxDegree = -1;              // highest index of `cons`; -1: size it again
-  std::vector<fibheap_el*> cons;   // consolidation scratch, reused across searches
+  int n = 0;                      // elements held
+  int maxDegree = -1;             // highest index of `cons`; -1: size it again
+  std::vector<fibheap_el*> cons;  // consolidation scratch, reused across searches
   fibheap_el* min = nullptr;
-  fibheap_el* root = nullptr;      // one node of the root ring
-  GridCell* negInf = nullptr;      // stand-in for minus infinity; no router operation reads it
-  int keys = 0;                    // 1 for a heap made by fh_makekeyheap
+  fibheap_el* root = nullptr;  // one node of the root ring
+  GridCell* negInf = nullptr;  // stand-in for minus infinity; no router operation reads it
+  int keys = 0;                // 1 for a heap made by fh_makekeyheap
 };
 
 // The deque beside the heap: keys non-decreasing from head to tail. The push operations do not

@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr int kViaCapacity = 1000000000;      // stored via capacity: never short
-constexpr int kViaPriceCapacity = 10000000;   // via capacity the price curve uses
+constexpr int kViaCapacity = 1000000000;     // stored via capacity: never short
+constexpr int kViaPriceCapacity = 10000000;  // via capacity the price curve uses
 
 int memberOf(const Point_i& p, int dir) { return dir == 1 ? p.x : dir == 0 ? p.y : p.z; }
 

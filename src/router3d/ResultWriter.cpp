@@ -19,7 +19,6 @@
 
 namespace {
 
-
 // Order of units for deduplication only; no output depends on it.
 bool unitBefore(const RPoint& a, const RPoint& b) {
   return std::tie(a.hori, a.z, a.y, a.x) < std::tie(b.hori, b.z, b.y, b.x);
@@ -67,7 +66,9 @@ class ResultWriter {
  private:
   // 64-bit so that large grids cannot wrap.
   long long X(int x) const { return static_cast<long long>(std::int64_t(db.originX) + std::int64_t(x) * db.tileWidth); }
-  long long Y(int y) const { return static_cast<long long>(std::int64_t(db.originY) + std::int64_t(y) * db.tileHeight); }
+  long long Y(int y) const {
+    return static_cast<long long>(std::int64_t(db.originY) + std::int64_t(y) * db.tileHeight);
+  }
 
   // firstUse[i] = 1 when no earlier step of the path is the same unit.
   static void markFirstUses(const std::vector<RPoint>& path, std::vector<char>& firstUse, std::vector<int>& order) {

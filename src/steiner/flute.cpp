@@ -27,7 +27,7 @@ LutSolution* LUT[10][90720];
 namespace {
 
 constexpr int kMaxLutSolutions = 80;
-constexpr int kLineBuffer = 32;     // a solution line holds at most 31 bytes, its line end included
+constexpr int kLineBuffer = 32;      // a solution line holds at most 31 bytes, its line end included
 constexpr int kFluteWorkSize = 200;  // pins sorted in local arrays; more go to the heap
 
 const char* const kLengthsFile = "POWV9.dat";
@@ -153,7 +153,8 @@ class BlockReader {
       if (c == '0') return 0;
       if (!isCodeChar(c)) failAt(kLengthsFile, format("byte 0x%02X in a gap list", c));
       const int g = charnum[c];
-      if (!isGapIndex(g)) failAt(kLengthsFile, format("gap index %d outside 1..%d and %d..%d", g, d_ - 3, d_, 2 * d_ - 4));
+      if (!isGapIndex(g))
+        failAt(kLengthsFile, format("gap index %d outside 1..%d and %d..%d", g, d_ - 3, d_, 2 * d_ - 4));
       return g;
     };
     bool atLineEnd = false;
@@ -175,7 +176,8 @@ class BlockReader {
     for (int i = 0; i < d - 2; ++i) {
       const int v = charnum[nextByte(ps_, kTopologiesFile)];
       if ((v >> 4) >= d || (v & 15) >= d)
-        failAt(kTopologiesFile, format("Steiner point %d at row %d, column %d, outside 0..%d", i, v >> 4, v & 15, d - 1));
+        failAt(kTopologiesFile,
+               format("Steiner point %d at row %d, column %d, outside 0..%d", i, v >> 4, v & 15, d - 1));
       sol.rowcol[i] = (unsigned char)v;
     }
     for (int m = 0; m < d - 1; ++m) {
@@ -188,7 +190,8 @@ class BlockReader {
     for (int b = 0; b < 2 * d - 2; ++b) {
       const int nb = sol.neighbor[b];
       if (nb < d || nb > 2 * d - 3)
-        failAt(kTopologiesFile, format("branch %d connects to %d, outside the Steiner points %d..%d", b, nb, d, 2 * d - 3));
+        failAt(kTopologiesFile,
+               format("branch %d connects to %d, outside the Steiner points %d..%d", b, nb, d, 2 * d - 3));
       if (nb == b) {
         if (root >= 0) failAt(kTopologiesFile, format("two roots, branches %d and %d", root, b));
         root = b;

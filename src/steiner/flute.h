@@ -12,16 +12,16 @@ struct Branch {
 // Branches 0..deg-1 are the pins, deg..2deg-3 the Steiner points. The tree owns its branches.
 struct Tree {
   int deg = 0;
-  int length = 0;                   // total rectilinear length as the builder evaluated it
+  int length = 0;                    // total rectilinear length as the builder evaluated it
   std::unique_ptr<Branch[]> branch;  // 2 * deg - 2 entries
 };
 
 // One stored solution of a lookup-table group.
 struct LutSolution {
-  unsigned char parent = 0;        // 0 = half-perimeter base, j >= 1 = length of solution j
-  unsigned char seg[11] = {};      // add list from seg[0] up, subtract list from seg[10] down, 0-terminated
-  unsigned char rowcol[7] = {};    // per Steiner point: high nibble y index, low nibble x index
-  unsigned char neighbor[16] = {}; // per branch: the branch it connects to
+  unsigned char parent = 0;         // 0 = half-perimeter base, j >= 1 = length of solution j
+  unsigned char seg[11] = {};       // add list from seg[0] up, subtract list from seg[10] down, 0-terminated
+  unsigned char rowcol[7] = {};     // per Steiner point: high nibble y index, low nibble x index
+  unsigned char neighbor[16] = {};  // per branch: the branch it connects to
 };
 
 // Groups per degree: d!/4 for d = 4..9.

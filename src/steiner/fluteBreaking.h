@@ -14,8 +14,7 @@ struct BreakScores {
 
 // si is the inverse of s. The length estimator (lengthOnly) scores the outermost positions by
 // their own centre distance and uses other neighbour-gap cases.
-BreakScores scoreBreaks(int d, const int* xs, const int* ys, const int* s, const int* si, int acc,
-                        bool lengthOnly);
+BreakScores scoreBreaks(int d, const int* xs, const int* ys, const int* s, const int* si, int acc, bool lengthOnly);
 
 // Index of the first largest value; that value is replaced so it is never taken again.
 int takeBest(std::vector<float>& value);

@@ -23,8 +23,7 @@
 
 namespace fluteBreaking {
 
-BreakScores scoreBreaks(int d, const int* xs, const int* ys, const int* s, const int* si, int acc,
-                        bool lengthOnly) {
+BreakScores scoreBreaks(int d, const int* xs, const int* ys, const int* s, const int* si, int acc, bool lengthOnly) {
   BreakScores b;
   b.lb = std::max(2, (d + 2 - 2 * acc) / 4);
   b.ub = d - 1 - b.lb;
@@ -71,8 +70,10 @@ BreakScores scoreBreaks(int d, const int* xs, const int* ys, const int* s, const
   // Gap between the neighbours of the break pin's position p on the other axis (sorted list c).
   auto gap = [&](const int* c, int p, int* g, double* coef) {
     if (lengthOnly) {
-      if (p == 0 || p == d - 1) *g = c[d - 2] - c[1], *coef = -0.6;
-      else *g = c[p + 1] - c[p - 1], *coef = -0.3;
+      if (p == 0 || p == d - 1)
+        *g = c[d - 2] - c[1], *coef = -0.6;
+      else
+        *g = c[p + 1] - c[p - 1], *coef = -0.3;
     } else if (p <= 1) {
       *g = c[2] - c[1], *coef = -0.6;
     } else if (p >= d - 2) {
@@ -237,11 +238,9 @@ Tree makeTree(int deg) {
 }
 
 // A part of a broken net: by table when it fits, else broken again.
-Tree buildPart(const std::vector<int>& xs, const std::vector<int>& ys, const std::vector<int>& s,
-               int acc) {
+Tree buildPart(const std::vector<int>& xs, const std::vector<int>& ys, const std::vector<int>& s, int acc) {
   const int d = int(s.size());
-  return d <= 9 ? flutes_LD(d, xs.data(), ys.data(), s.data())
-                : flutes_MD(d, xs.data(), ys.data(), s.data(), acc);
+  return d <= 9 ? flutes_LD(d, xs.data(), ys.data(), s.data()) : flutes_MD(d, xs.data(), ys.data(), s.data(), acc);
 }
 
 // The break pin's coordinate b clamped into the span of the two points it links to in its two
@@ -301,8 +300,10 @@ Tree flutes_MD(int d, const int* xs, const int* ys, const int* s, int acc) {
     const int e = takeBest(cand.value);
     const int p = e / 2 + cand.lb;
     const bool atRow = e % 2 == 1;
-    if (atRow) splitAtRow(d, xs, ys, si.data(), p, n);
-    else splitAtColumn(d, xs, ys, s, p, n);
+    if (atRow)
+      splitAtRow(d, xs, ys, si.data(), p, n);
+    else
+      splitAtColumn(d, xs, ys, s, p, n);
     Tree t1 = buildPart(n.x1, n.y1, n.s1, subAcc);
     Tree t2 = buildPart(n.x2, n.y2, n.s2, subAcc);
 

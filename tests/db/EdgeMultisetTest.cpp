@@ -1,11 +1,11 @@
-#include "db/EdgeMultiset.h"
-
 #include <gtest/gtest.h>
 
 #include <map>
 #include <random>
 #include <tuple>
 #include <vector>
+
+#include "db/EdgeMultiset.h"
 
 namespace {
 
@@ -65,7 +65,8 @@ TEST(EdgeMultiset, MatchesReferenceCountsAndIteratesDeterministically) {
       EXPECT_EQ(s.size(), total);
     }
   }
-  for (auto& [k, c] : ref) EXPECT_EQ(s.count(RPoint(std::get<1>(k), std::get<2>(k), std::get<3>(k), std::get<0>(k))), std::size_t(c));
+  for (auto& [k, c] : ref)
+    EXPECT_EQ(s.count(RPoint(std::get<1>(k), std::get<2>(k), std::get<3>(k), std::get<0>(k))), std::size_t(c));
 }
 
 TEST(EdgeMultiset, CopyIsIndependent) {

@@ -1,10 +1,10 @@
 // Stopwatch semantics against a fake clock.
-#include "db/Timer.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
+
+#include "db/Timer.h"
 
 namespace {
 

@@ -22,7 +22,8 @@ using ::testing::StartsWith;
   std::size_t at = 0;
   for (const std::string& line : lines) {
     const std::size_t p = out.find(line, at);
-    if (p == std::string::npos) return ::testing::AssertionFailure() << "missing or out of order: " << line << "\n" << out;
+    if (p == std::string::npos)
+      return ::testing::AssertionFailure() << "missing or out of order: " << line << "\n" << out;
     at = p + line.size();
   }
   return ::testing::AssertionSuccess();
@@ -47,12 +48,12 @@ TEST(BookshelfModes, SelfCheckOfAgreeingFormatsPrintsNoComparison) {
   writeSet(dir, tinySet());
   const RunResult r = runKorvane({"TEST", "tiny.aux", "tiny.pl", "tiny.gr", "tiny.set"}, dir.path);
   ASSERT_EQ(r.exitStatus, 0) << r.err;
-  EXPECT_TRUE(inOrder(r.out, {"read tiny.set\nset Via cost = 1\nset Output Routing Result = No\n"
-                              "read tiny.set\nset Via cost = 1\nset Output Routing Result = No\n"
-                              "read tiny.gr\nNumber of nets: 2\n"
-                              "read tiny.nodes\n",
-                              "adjust grid edge capacity\nInput File costs ", "Net Decomposition\n",
-                              "!!!!!!!!!  CPU  Total Time: "}));
+  EXPECT_TRUE(inOrder(
+      r.out, {"read tiny.set\nset Via cost = 1\nset Output Routing Result = No\n"
+              "read tiny.set\nset Via cost = 1\nset Output Routing Result = No\n"
+              "read tiny.gr\nNumber of nets: 2\n"
+              "read tiny.nodes\n",
+              "adjust grid edge capacity\nInput File costs ", "Net Decomposition\n", "!!!!!!!!!  CPU  Total Time: "}));
   EXPECT_THAT(r.out, Not(HasSubstr("realValue")));
 }
 
@@ -86,9 +87,13 @@ TEST(BookshelfModes, MissingFilesUseTheFixedMessage) {
   } kCases[] = {
       {"aux file", {"ICCAD", "none.aux", "tiny.pl", "tiny.set", "out"}, "", "File none.aux not exists!\n"},
       {"placement file", {"ICCAD", "tiny.aux", "none.pl", "tiny.set", "out"}, "", "File none.pl not exists!\n"},
-      {"nodes file named by the aux", {"ICCAD", "tiny.aux", "tiny.pl", "tiny.set", "out"}, "tiny.nodes",
+      {"nodes file named by the aux",
+       {"ICCAD", "tiny.aux", "tiny.pl", "tiny.set", "out"},
+       "tiny.nodes",
        "File tiny.nodes not exists!\n"},
-      {"route file in TEST mode", {"TEST", "tiny.aux", "tiny.pl", "tiny.gr", "tiny.set"}, "tiny.route",
+      {"route file in TEST mode",
+       {"TEST", "tiny.aux", "tiny.pl", "tiny.gr", "tiny.set"},
+       "tiny.route",
        "File tiny.route not exists!\n"},
   };
   for (const auto& c : kCases) {
@@ -118,8 +123,8 @@ const Broken kBroken[] = {
     {"fractional node width", "tiny.nodes", "o0 4 6", "o0 4.5 6", "line 5: expected a node width"},
     {"negative node size", "tiny.nodes", "o0 4 6", "o0 -4 6", "negative size"},
     {"node records out of order", "tiny.nodes", "  o0 4 6\n  o1 10 20", "  o1 10 20\n  o0 4 6", "record 0"},
-    {"o-node after the terminals", "tiny.nodes", "  o2 12 10\n  p0 2 2 terminal_NI",
-     "  p0 2 2 terminal_NI\n  o2 12 10", "line 8: node \"o2\" is record 3"},
+    {"o-node after the terminals", "tiny.nodes", "  o2 12 10\n  p0 2 2 terminal_NI", "  p0 2 2 terminal_NI\n  o2 12 10",
+     "line 8: node \"o2\" is record 3"},
     {"terminal flag before any node", "tiny.nodes", "NumTerminals : 2", "NumTerminals : 2 terminal",
      "before any node record"},
     {"negative node count", "tiny.nodes", "NumNodes : 5", "NumNodes : -5", "node count -5 is negative"},
@@ -133,8 +138,10 @@ const Broken kBroken[] = {
     {"placement name without a number", "tiny.pl", "o1 113", "oX 113", "node \"oX\""},
     {"layer list before the grid", "tiny.route", "Grid : 4 3 2\nVerticalCapacity : 0 32",
      "VerticalCapacity : 0 32\nGrid : 4 3 2", "\"VerticalCapacity\" before \"Grid\""},
-    {"no grid at all", "tiny.route", "Grid : 4 3 2\nVerticalCapacity : 0 32\nHorizontalCapacity : 20 0\n"
-     "MinWireWidth : 1 2\nMinWireSpacing : 1 2\nViaSpacing : 0 0\n", "", "before \"Grid\""},
+    {"no grid at all", "tiny.route",
+     "Grid : 4 3 2\nVerticalCapacity : 0 32\nHorizontalCapacity : 20 0\n"
+     "MinWireWidth : 1 2\nMinWireSpacing : 1 2\nViaSpacing : 0 0\n",
+     "", "before \"Grid\""},
     {"grid of zero columns", "tiny.route", "Grid : 4 3 2", "Grid : 0 3 2", "grid size 0 x 3"},
     {"no tile size", "tiny.route", "TileSize : 16 8\n", "", "tile size 0 x 0"},
     {"zero pitch", "tiny.route", "MinWireWidth : 1 2\nMinWireSpacing : 1 2", "MinWireWidth : 0 2\nMinWireSpacing : 0 2",

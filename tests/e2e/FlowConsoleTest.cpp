@@ -40,29 +40,30 @@ TEST(WholeRun, BundledExamplePrintsTheStagesInOrder) {
   const RunResult r = route(kSource + "/examples/tiny.gr", kSource + "/examples/default.set", dir.file("tiny.out"));
   ASSERT_EQ(r.exitStatus, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  expectInOrder(r.out, {
-                           "!!!!  Korvane 2.0 !!!! \n",
-                           "read " + kSource + "/examples/default.set\n",
-                           "set Via cost = 1\n",
-                           "set Pin Blockage Factor = 0.050\n",
-                           "read " + kSource + "/examples/tiny.gr\n",
-                           "Number of nets: 600\n",
-                           "Input File costs ",
-                           "total adjust capacity=",
-                           "Net Decomposition\n",
-                           "Start 2D GlobalRouting....\n",
-                           "===================Start Pattern Routing===================",
-                           "===================Start Post Routing===================",
-                           "CPU: mazeKernel ",
-                           "!!!!!!!!!  CPU  Total Time: ",
-                           "===================Start DP-based Layer Assignment with Negotiation Scheme===================\n",
-                           "Layer Assignment costs ",
-                           "!!!!!!!!!  CPU  Total Time: ",
-                           "output routing result = " + dir.file("tiny.out") + "\n",
-                           "output overflow infomation file = " + dir.file("tiny.out") + ".ofinfo\n",
-                           "Output File costs ",
-                           "!!!!!!!!!  CPU  Total Time: ",
-                       });
+  expectInOrder(r.out,
+                {
+                    "!!!!  Korvane 2.0 !!!! \n",
+                    "read " + kSource + "/examples/default.set\n",
+                    "set Via cost = 1\n",
+                    "set Pin Blockage Factor = 0.050\n",
+                    "read " + kSource + "/examples/tiny.gr\n",
+                    "Number of nets: 600\n",
+                    "Input File costs ",
+                    "total adjust capacity=",
+                    "Net Decomposition\n",
+                    "Start 2D GlobalRouting....\n",
+                    "===================Start Pattern Routing===================",
+                    "===================Start Post Routing===================",
+                    "CPU: mazeKernel ",
+                    "!!!!!!!!!  CPU  Total Time: ",
+                    "===================Start DP-based Layer Assignment with Negotiation Scheme===================\n",
+                    "Layer Assignment costs ",
+                    "!!!!!!!!!  CPU  Total Time: ",
+                    "output routing result = " + dir.file("tiny.out") + "\n",
+                    "output overflow infomation file = " + dir.file("tiny.out") + ".ofinfo\n",
+                    "Output File costs ",
+                    "!!!!!!!!!  CPU  Total Time: ",
+                });
   EXPECT_THAT(r.out, Not(HasSubstr("Start 3D GlobalRouting")));
   EXPECT_TRUE(std::regex_search(r.out, std::regex("Input File costs [0-9.e-]+ seconds\n\n")));
   EXPECT_TRUE(std::regex_search(r.out, std::regex("!!!!!!!!!  CPU  Total Time: [0-9.e-]+ seconds  !!!!!!!\n$")));

@@ -2,7 +2,6 @@
 // stages as the flow driver does, and check the console, the routing state and determinism.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -42,10 +41,10 @@ std::unique_ptr<FlowRun> runFlow(const std::string& problem, const std::string& 
   Input_Setting(setFile.c_str(), run->db, run->params);
   Input_ISPD(problem.c_str(), run->db, run->params);
   NetDB& db = run->db;
-  run->router = std::make_unique<GlobalRouter>(db.gridX, db.gridY, db.numLayers, db.totalHorizontalTracks,
-                                               db.totalVerticalTracks, db.horizontalTracks, db.verticalTracks,
-                                               db.adjEdges, db.adjCapacity, db.wirePitch, db.repeatPinCount,
-                                               db.pinCount, run->params.pinBlockageFactor);
+  run->router =
+      std::make_unique<GlobalRouter>(db.gridX, db.gridY, db.numLayers, db.totalHorizontalTracks, db.totalVerticalTracks,
+                                     db.horizontalTracks, db.verticalTracks, db.adjEdges, db.adjCapacity, db.wirePitch,
+                                     db.repeatPinCount, db.pinCount, run->params.pinBlockageFactor);
   run->router->viaCost = run->params.viaCost;
   run->preload = snapshotDemand(*run->router);
   std::printf("Net Decomposition\n");
@@ -97,8 +96,8 @@ void expectStageConsole(const std::string& out, const parameterSet& params) {
       rounds(params.patternIteration, pattern) +
       "Pattern Routing costs T seconds\n\n===================Start Monotonic Routing===================\n" +
       rounds(params.monotonicIteration, pattern) +
-      "Monotonic Routing costs T seconds\n\n===================Start Maze Routing===================\n" +
-      mazeRounds + "Maze Routing costs T seconds\n\n===================Start Post Routing===================\n" +
+      "Monotonic Routing costs T seconds\n\n===================Start Maze Routing===================\n" + mazeRounds +
+      "Maze Routing costs T seconds\n\n===================Start Post Routing===================\n" +
       rounds(params.postRoutingIteration, post) + "Post Routing costs T seconds\n\nCPU: ripupPath " + timer +
       "CPU: addPath " + timer + "CPU: modifyCost " + timer + "CPU: mazeKernel " + timer + "\n";
   EXPECT_TRUE(std::regex_match(tail, std::regex(expected))) << tail;
@@ -120,8 +119,8 @@ void expectStageConsole(const std::string& out, const parameterSet& params) {
 
 // The post stage's last round line must agree with the router's final totals.
 void expectFinalLineMatches(const FlowRun& run) {
-  const std::string line = "totalOF=" + std::to_string(run.router->totalOF) + "  maxOF=[0-9]+  Wlen2D=" +
-                           std::to_string(run.router->Wlen2D) + "\nPost Routing costs";
+  const std::string line = "totalOF=" + std::to_string(run.router->totalOF) +
+                           "  maxOF=[0-9]+  Wlen2D=" + std::to_string(run.router->Wlen2D) + "\nPost Routing costs";
   EXPECT_TRUE(std::regex_search(maskTimes(run.out), std::regex(line)));
 }
 
@@ -151,8 +150,9 @@ void checkProblem(const std::string& problem, const std::string& setFile) {
 
 std::string generate(const TempDir& dir, const std::string& profile, int seed) {
   const std::string out = dir.file(profile + "-" + std::to_string(seed) + ".gr");
-  const RunResult r = runProcess("/usr/bin/env", {"python3", std::string(KORVANE_SOURCE_DIR) + "/tools/gen_gr.py", "--profile", profile,
-                                             "--seed", std::to_string(seed), "--quiet", "--out", out});
+  const RunResult r =
+      runProcess("/usr/bin/env", {"python3", std::string(KORVANE_SOURCE_DIR) + "/tools/gen_gr.py", "--profile", profile,
+                                  "--seed", std::to_string(seed), "--quiet", "--out", out});
   if (r.exitStatus != 0) ADD_FAILURE() << "generator failed: " << r.err;
   return r.exitStatus == 0 ? out : std::string();
 }

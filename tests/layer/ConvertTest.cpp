@@ -124,7 +124,7 @@ TEST(TreeBuild, OverflowSharesAndInputOverflow) {
 TEST(PathConversion, LoopUnitIsDroppedAndItsConnectionFlagged) {
   NetDB db = makeGridDB(2, 2, {0, 5}, {5, 0});
   Net& n = addNet(db, 3, {Point(0, 0, 0), Point(1, 1, 0)});
-  addLConnection(db, n, Point(0, 0), Point(1, 1));   // (0,0)->(1,0)->(1,1)
+  addLConnection(db, n, Point(0, 0), Point(1, 1));  // (0,0)->(1,0)->(1,1)
   TwoPin& second = addLConnection(db, n, Point(0, 0), Point(1, 1));
   second.path = {RPoint(0, 0, 0, 0), RPoint(0, 1, 0, 1)};  // (0,0)->(0,1)->(1,1)
   Graph g;
@@ -144,8 +144,7 @@ TEST(PathConversion, LoopUnitIsDroppedAndItsConnectionFlagged) {
   const TwoPin& other = db.nets[0].twoPins[1];
   EXPECT_FALSE(other.needRoute);
   // vertical on 0, via up at (0,1), horizontal on 1, via down at p2
-  const std::vector<RPoint> expected = {RPoint(0, 0, 0, 0), RPoint(0, 1, 0, 2), RPoint(0, 1, 1, 1),
-                                        RPoint(1, 1, 0, 2)};
+  const std::vector<RPoint> expected = {RPoint(0, 0, 0, 0), RPoint(0, 1, 0, 2), RPoint(0, 1, 1, 1), RPoint(1, 1, 0, 2)};
   ASSERT_EQ(other.path.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {
     SCOPED_TRACE(i);
@@ -166,9 +165,8 @@ TEST(PathConversion, ViaStacksAtJunctionsAndEnds) {
   g.edgesOf(g.nets[0])[0].layer = 1;
   g.edgesOf(g.nets[0])[1].layer = 3;
   g.convertLAtoGR(db);
-  const std::vector<RPoint> expected = {RPoint(0, 0, 0, 2), RPoint(0, 0, 1, 1), RPoint(1, 0, 1, 2),
-                                        RPoint(1, 0, 2, 2), RPoint(1, 0, 3, 1), RPoint(2, 0, 2, 2),
-                                        RPoint(2, 0, 1, 2), RPoint(2, 0, 0, 2)};
+  const std::vector<RPoint> expected = {RPoint(0, 0, 0, 2), RPoint(0, 0, 1, 1), RPoint(1, 0, 1, 2), RPoint(1, 0, 2, 2),
+                                        RPoint(1, 0, 3, 1), RPoint(2, 0, 2, 2), RPoint(2, 0, 1, 2), RPoint(2, 0, 0, 2)};
   const TwoPin& t = db.nets[0].twoPins[0];
   ASSERT_EQ(t.path.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {

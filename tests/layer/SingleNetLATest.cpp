@@ -82,7 +82,8 @@ std::int64_t referenceCost(const Graph& g, const net& n, const std::vector<int>&
     if (nodes[i].isPin) present = {nodes[i].pinMinLayer, nodes[i].pinMaxLayer};
     for (std::size_t j = 0; j < edges.size(); ++j)
       if (j + 1 == i || nodes[j + 1].parent == int(i)) present.push_back(layers[j]);
-    total += 100 * (*std::max_element(present.begin(), present.end()) - *std::min_element(present.begin(), present.end()));
+    total +=
+        100 * (*std::max_element(present.begin(), present.end()) - *std::min_element(present.begin(), present.end()));
   }
   return total;
 }
@@ -134,8 +135,10 @@ TEST(SingleNetDP, MatchesBruteForceIncludingTies) {
     while (true) {
       for (std::size_t j = 0; j < edges.size(); ++j) layers[j] = g.usableLayers(edges[j].hori)[idx[j]];
       const std::int64_t cost = referenceCost(g, n, layers);
-      if (best.empty() || cost < bestCost) best = layers, bestCost = cost, minima = 1;
-      else if (cost == bestCost) ++minima;
+      if (best.empty() || cost < bestCost)
+        best = layers, bestCost = cost, minima = 1;
+      else if (cost == bestCost)
+        ++minima;
       int j = int(edges.size()) - 1;
       while (j >= 0 && ++idx[j] == int(g.usableLayers(edges[j].hori).size())) idx[j--] = 0;
       if (j < 0) break;
@@ -216,8 +219,9 @@ TEST(RipUp, UndoesDynamicProgrammeAndGreedyBookings) {
     SCOPED_TRACE(trial);
     NetDB db = makeGridDB(6, 6, {0, 2, 1}, {2, 0, 1});
     for (int i = 0; i < 12; ++i)
-      addNet(db, i, {Point(int(rng() % 6), int(rng() % 6), 0), Point(int(rng() % 6), int(rng() % 6), 0),
-                     Point(int(rng() % 6), int(rng() % 6), 0)});
+      addNet(db, i,
+             {Point(int(rng() % 6), int(rng() % 6), 0), Point(int(rng() % 6), int(rng() % 6), 0),
+              Point(int(rng() % 6), int(rng() % 6), 0)});
     routeWithLShapes(db);
     Graph g;
     buildTrees(g, db);

@@ -202,11 +202,12 @@ TEST(CostMap, CheckCostFindsStaleEntries) {
   r->initialFunc_2Dmap(2);
   EXPECT_EQ(quietly([&] { r->checkCost(2); }), "");
   EXPECT_EQ(quietly([&] { r->checkCost(3); }), "");  // mode 3 checks rule 2 as well
-  r->grid.hUsage[1][2] = 12;                          // index 1 + 2 * 3 = 7
+  r->grid.hUsage[1][2] = 12;                         // index 1 + 2 * 3 = 7
   const std::string out = quietly([&] { r->checkCost(2); });
   EXPECT_THAT(out, HasSubstr("ERROR GlobalRouter 672    func_2Dmap[7].x="));
   r->via_cost = 2.0f;
-  EXPECT_THAT(quietly([&] { r->checkCost(2); }), HasSubstr("ERROR GlobalRouter 684    func_2Dmap[0].z=1.00 via_cost=2.00\n"));
+  EXPECT_THAT(quietly([&] { r->checkCost(2); }),
+              HasSubstr("ERROR GlobalRouter 684    func_2Dmap[0].z=1.00 via_cost=2.00\n"));
 }
 
 }  // namespace

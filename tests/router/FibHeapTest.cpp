@@ -1,5 +1,3 @@
-#include "router/fib.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "router/GridCell.h"
+#include "router/fib.h"
 
 namespace {
 

@@ -77,8 +77,8 @@ TEST(RoutingStateChecker, AcceptsAnUntouchedRunAndFindsEachKindOfDamage) {
       {"one track too few", [](Routed& r) { r.router->grid.vUsage[0][0] -= 1; }, "vUsage[0][0]"},
       {"Wlen2D off by one", [](Routed& r) { r.router->Wlen2D += 1; }, "Wlen2D"},
       {"totalOF off by one", [](Routed& r) { r.router->totalOF += 1; }, "totalOF"},
-      {"scores out of order",
-       [](Routed& r) { std::swap(r.orders.front().score, r.orders.back().score); }, "scores above"},
+      {"scores out of order", [](Routed& r) { std::swap(r.orders.front().score, r.orders.back().score); },
+       "scores above"},
       {"an entry missing", [](Routed& r) { r.orders.pop_back(); }, "order list holds"},
       {"an entry twice", [](Routed& r) { r.orders[1].twoPin = r.orders[0].twoPin; }, "listed twice"},
   };

@@ -199,8 +199,8 @@ const char* const kMonoEnd = "Monotonic Routing costs";
 
 TEST(StageDriver, StraightConnectionsAreRoutedOnceAndSkippedByThePostStage) {
   // A row and a column connection; neither is touched after pattern round 0.
-  const auto run = routeGrid(10, 10, 10, 10, {{Point(7, 2), Point(1, 2)}, {Point(4, 8), Point(4, 3)}},
-                             stages(3, 2, 0, 1));
+  const auto run =
+      routeGrid(10, 10, 10, 10, {{Point(7, 2), Point(1, 2)}, {Point(4, 8), Point(4, 3)}}, stages(3, 2, 0, 1));
   EXPECT_EQ(routeCounts(run->out, kPattern, kPatternEnd), (std::vector<int>{2, 0, 0}));
   EXPECT_EQ(routeCounts(run->out, kMono, kMonoEnd), (std::vector<int>{0, 0}));
   // The straight run leaves p1 at the left / lower end; a post reroute would have moved it.
@@ -258,9 +258,9 @@ TEST(StageDriver, MazeStageWithoutRoundsOrWithoutOverflow) {
 
 TEST(StageDriver, MazeStageRemovesOverflowAndThePostStageKeepsItAway) {
   // Three nets share row 4 on capacity 1: the straight runs overflow, the maze detours them.
-  const auto run = routeGrid(12, 9, 1, 1,
-                             {{Point(1, 4), Point(10, 4)}, {Point(2, 4), Point(9, 4)}, {Point(3, 4), Point(8, 4)}},
-                             stages(2, 1, 20, 2));
+  const auto run =
+      routeGrid(12, 9, 1, 1, {{Point(1, 4), Point(10, 4)}, {Point(2, 4), Point(9, 4)}, {Point(3, 4), Point(8, 4)}},
+                stages(2, 1, 20, 2));
   const std::vector<int> patternCounts = routeCounts(run->out, kPattern, kPatternEnd);
   ASSERT_EQ(patternCounts.size(), 2u);
   EXPECT_TRUE(std::regex_search(run->out, std::regex("Round=0  time=[-0-9.e+]+  totalOF=[1-9][0-9]*  Wlen2D=")))
@@ -286,20 +286,20 @@ TEST(StageDriver, PostStageReroutesMinimalBentConnectionsMonotonically) {
 TEST(StageDriver, StageLinesComeInOrderAndEndWithTheTimerReport) {
   const auto run = routeGrid(8, 8, 10, 10, {{Point(1, 1), Point(6, 5), Point(3, 7)}}, stages(2, 2, 3, 2));
   const std::string t = "[-0-9.e+]+";
-  const std::string patternRound = "Round=[0-9]+  time=" + t + "  totalOF=[0-9]+  Wlen2D=[0-9]+  num_route_net=[0-9]+\n";
+  const std::string patternRound =
+      "Round=[0-9]+  time=" + t + "  totalOF=[0-9]+  Wlen2D=[0-9]+  num_route_net=[0-9]+\n";
   const std::string mazeRound =
       "Round=[0-9]+  time=" + t + "  totalOF=[0-9]+  maxOF=[0-9]+  Wlen2D=[0-9]+  num_route_net=[0-9]+\n";
   const std::string postRound = "Round=[0-9]+  time=" + t + "  totalOF=[0-9]+  maxOF=[0-9]+  Wlen2D=[0-9]+\n";
   const std::string timer = "cost time : [0-9]+\\.[0-9]{2} seconds\n";
-  const std::regex whole("===================Start Pattern Routing===================\n(" + patternRound +
-                         "){2}Pattern Routing costs " + t +
-                         " seconds\n\n===================Start Monotonic Routing===================\n(" +
-                         patternRound + "){2}Monotonic Routing costs " + t +
-                         " seconds\n\n===================Start Maze Routing===================\n(" + mazeRound +
-                         "){1,3}Maze Routing costs " + t +
-                         " seconds\n\n===================Start Post Routing===================\n(" + postRound +
-                         "){2}Post Routing costs " + t + " seconds\n\nCPU: ripupPath " + timer + "CPU: addPath " +
-                         timer + "CPU: modifyCost " + timer + "CPU: mazeKernel " + timer + "\n");
+  const std::regex whole(
+      "===================Start Pattern Routing===================\n(" + patternRound + "){2}Pattern Routing costs " +
+      t + " seconds\n\n===================Start Monotonic Routing===================\n(" + patternRound +
+      "){2}Monotonic Routing costs " + t + " seconds\n\n===================Start Maze Routing===================\n(" +
+      mazeRound + "){1,3}Maze Routing costs " + t +
+      " seconds\n\n===================Start Post Routing===================\n(" + postRound +
+      "){2}Post Routing costs " + t + " seconds\n\nCPU: ripupPath " + timer + "CPU: addPath " + timer +
+      "CPU: modifyCost " + timer + "CPU: mazeKernel " + timer + "\n");
   EXPECT_TRUE(std::regex_match(run->out, whole)) << run->out;
   // Rounds are numbered from 0 in every stage.
   EXPECT_EQ(run->out.find("Round=0"), run->out.find("Round="));

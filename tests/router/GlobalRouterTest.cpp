@@ -1,11 +1,11 @@
-#include "router/GlobalRouter.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "router/GlobalRouter.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 // along its tree, the checks on the tree, and the whole pass with the real tables.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -36,7 +35,10 @@ TEST(FluteFlat, InsertsTheUnitEdgesOfAStraightSegment) {
     Point a, b;
     std::vector<RPoint> expected;  // (x, y, z, hori)
   } kCases[] = {
-      {"vertical, upper end first", Point(2, 5), Point(2, 2), {RPoint(2, 2, 0, 0), RPoint(2, 3, 0, 0), RPoint(2, 4, 0, 0)}},
+      {"vertical, upper end first",
+       Point(2, 5),
+       Point(2, 2),
+       {RPoint(2, 2, 0, 0), RPoint(2, 3, 0, 0), RPoint(2, 4, 0, 0)}},
       {"horizontal, right end first", Point(9, 7), Point(7, 7), {RPoint(7, 7, 0, 1), RPoint(8, 7, 0, 1)}},
       {"one unit", Point(0, 0), Point(1, 0), {RPoint(0, 0, 0, 1)}},
       {"both ends on one tile", Point(3, 3), Point(3, 3), {}},
@@ -159,7 +161,9 @@ TEST(SteinerGuidedRebuild, RejectsAMalformedTreeWithOneLineAndLeavesTheNet) {
       {"negative branch index", 3, {{0, 0, -1}, {8, 0, 3}, {17, 0, 3}, {8, 0, 3}}, "branch 0 leads to branch -1"},
       {"Steiner point right of the grid", 3, {{0, 0, 3}, {8, 0, 3}, {17, 0, 3}, {20, 0, 3}}, "(20,0) lies outside"},
       {"Steiner point below the grid", 3, {{0, 0, 3}, {8, 0, 3}, {17, 0, 3}, {8, -1, 3}}, "(8,-1) lies outside"},
-      {"degree differs from the pin count", 4, {{0, 0, 3}, {8, 0, 3}, {17, 0, 3}, {8, 0, 3}, {8, 0, 3}, {8, 0, 3}},
+      {"degree differs from the pin count",
+       4,
+       {{0, 0, 3}, {8, 0, 3}, {17, 0, 3}, {8, 0, 3}, {8, 0, 3}, {8, 0, 3}},
        "degree 4 for 3 pins"},
   };
   for (const auto& c : kBad) {

@@ -158,8 +158,8 @@ TEST(MazeSearch, OwnNetEdgesAreFreeAndAddNoLength) {
     EXPECT_EQ(cell(*router, 5, 2).length, 2);
     EXPECT_EQ(router->sources, (std::vector<Point>{{0, 0}}));
     // The free entries are priced again by the stage's rule afterwards.
-    for (const RPoint& r : row0) EXPECT_EQ(router->grid.func_2Dmap[router->grid.mapIndex(r.x, r.y)].x,
-                                           router->edgeCost(2, r.x, r.y, true));
+    for (const RPoint& r : row0)
+      EXPECT_EQ(router->grid.func_2Dmap[router->grid.mapIndex(r.x, r.y)].x, router->edgeCost(2, r.x, r.y, true));
     EXPECT_TRUE(openSetEmpty(*router));
   }
 }

@@ -30,7 +30,8 @@ double bruteForceCost(const GlobalRouter& r, const Point& a, const Point& b) {
     const int x = v % xs, y = (v / xs) % ys, z = v / (xs * ys);
     auto relax = [&](int nx, int ny, int nz, float price) {
       const double nd = d + double(price);
-      if (nd < best[std::size_t(id(nx, ny, nz))]) best[std::size_t(id(nx, ny, nz))] = nd, open.push({nd, id(nx, ny, nz)});
+      if (nd < best[std::size_t(id(nx, ny, nz))])
+        best[std::size_t(id(nx, ny, nz))] = nd, open.push({nd, id(nx, ny, nz)});
     };
     if (r.vCapPerLayer[z] != 0) {
       if (y + 1 < ys) relax(x, y + 1, z, entryAt(r, x, y, z).y);
@@ -115,8 +116,8 @@ TEST(LayeredMaze, ClimbsToTheLayerThatCarriesTheDirection) {
   BoundingBox box;
   EXPECT_EQ(r->MultiMaze3D(&n.twoPins[0], n, 0, box), 5);
   // Rebuilt from the target back to the source: via down at the target, north units, via up.
-  const std::vector<RPoint> expected = {RPoint(1, 3, 0, 2), RPoint(1, 2, 1, 0), RPoint(1, 1, 1, 0),
-                                        RPoint(1, 0, 1, 0), RPoint(1, 0, 0, 2)};
+  const std::vector<RPoint> expected = {RPoint(1, 3, 0, 2), RPoint(1, 2, 1, 0), RPoint(1, 1, 1, 0), RPoint(1, 0, 1, 0),
+                                        RPoint(1, 0, 0, 2)};
   ASSERT_EQ(n.twoPins[0].path.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {
     EXPECT_TRUE(eqRPoint()(n.twoPins[0].path[i], expected[i])) << "unit " << i << ": " << n.twoPins[0].path[i];
@@ -139,7 +140,8 @@ TEST(LayeredMaze, OwnNetUnitsCostOneDuringTheSearchAndArePricedAgainAfter) {
   // Keys add in search order from 0: the own via at 1.0, three north units, the via down.
   EXPECT_EQ(n.twoPins[1].pathCost, (((1.0f + north0) + north1) + north2) + down);
   EXPECT_EQ(entryAt(*r, 3, 0, 0).z, r->cost3D(3, 0, 0, 2));
-  EXPECT_EQ(entryAt(*r, 3, 0, 0).z, 1000.0f * float(1.0 + double(2.0f / 10000001.0f) * double(2.0f / 10000001.0f) * 0.025));
+  EXPECT_EQ(entryAt(*r, 3, 0, 0).z,
+            1000.0f * float(1.0 + double(2.0f / 10000001.0f) * double(2.0f / 10000001.0f) * 0.025));
   for (int x = 0; x < 3; ++x) EXPECT_EQ(entryAt(*r, x, 0, 0).x, r->cost3D(x, 0, 0, 1));
 }
 

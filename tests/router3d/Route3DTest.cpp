@@ -10,8 +10,8 @@
 #include <regex>
 #include <sstream>
 
-#include "Router3DFixture.h"
 #include "Parser.h"
+#include "Router3DFixture.h"
 #include "db/parameterSet.h"
 #include "layer/Graph.h"
 #include "router/GlobalRoute.h"
@@ -202,22 +202,36 @@ void checkGenerated(const std::string& profile, int seed) {
   // (The layer assignment's own totals lines carry a weightOF field and are left out.)
   std::vector<std::string> skeleton;
   for (const std::string& l : lines(maskTimes(run.console)))
-    if (l.rfind("=====", 0) == 0 || (l.rfind("totalOF=", 0) == 0 && l.find("weightOF") == std::string::npos) || l.rfind("3D Routing", 0) == 0 ||
-        l.rfind("Layer Assignment costs", 0) == 0 || l.rfind("!!!!", 0) == 0 || l.rfind("CPU: ", 0) == 0)
+    if (l.rfind("=====", 0) == 0 || (l.rfind("totalOF=", 0) == 0 && l.find("weightOF") == std::string::npos) ||
+        l.rfind("3D Routing", 0) == 0 || l.rfind("Layer Assignment costs", 0) == 0 || l.rfind("!!!!", 0) == 0 ||
+        l.rfind("CPU: ", 0) == 0)
       skeleton.push_back(l.rfind("totalOF=", 0) == 0 ? "totalOF" : l);
-  const std::string la = "===================Start DP-based Layer Assignment with Negotiation Scheme===================";
+  const std::string la =
+      "===================Start DP-based Layer Assignment with Negotiation Scheme===================";
   const std::string total = "!!!!!!!!!  CPU  Total Time: T seconds  !!!!!!!";
   const std::vector<std::string> expected = {
       "===================The first round of 3D post optimization===================",
-      "totalOF", "3D Routing costs T seconds", total,
-      la, "Layer Assignment costs T seconds", total,
+      "totalOF",
+      "3D Routing costs T seconds",
+      total,
+      la,
+      "Layer Assignment costs T seconds",
+      total,
       "===================The 2th round of 3D post optimization===================",
-      "totalOF", "3D Routing costs T seconds", total,
-      la, "Layer Assignment costs T seconds", total,
+      "totalOF",
+      "3D Routing costs T seconds",
+      total,
+      la,
+      "Layer Assignment costs T seconds",
+      total,
       "===================The 3th round of 3D post optimization===================",
-      "totalOF", "3D Routing costs T seconds", total,
-      "CPU: ripupPath cost time : T seconds", "CPU: addPath cost time : T seconds",
-      "CPU: modifyCost cost time : T seconds", "CPU: mazeKernel cost time : T seconds",
+      "totalOF",
+      "3D Routing costs T seconds",
+      total,
+      "CPU: ripupPath cost time : T seconds",
+      "CPU: addPath cost time : T seconds",
+      "CPU: modifyCost cost time : T seconds",
+      "CPU: mazeKernel cost time : T seconds",
       "totalOF"};
   EXPECT_EQ(skeleton, expected);
   // The round's time lines are followed by empty lines exactly as laid down.
@@ -227,10 +241,10 @@ void checkGenerated(const std::string& profile, int seed) {
 
   // The printed totals of the last round are the report's.
   const std::vector<std::string> out = lines(run.console);
-  EXPECT_EQ(out.back(), "totalOF=" + std::to_string(report.totalOverflow) + "  maxOF=" +
-                            std::to_string(report.maxOverflow) + "  Wlen2D=" + std::to_string(report.wirelength) +
-                            "  Via=" + std::to_string(report.viaCount) + "  totalWL(Wlen2D+Via*1)=" +
-                            std::to_string(report.totalWirelength) + " ");
+  EXPECT_EQ(out.back(),
+            "totalOF=" + std::to_string(report.totalOverflow) + "  maxOF=" + std::to_string(report.maxOverflow) +
+                "  Wlen2D=" + std::to_string(report.wirelength) + "  Via=" + std::to_string(report.viaCount) +
+                "  totalWL(Wlen2D+Via*1)=" + std::to_string(report.totalWirelength) + " ");
 
   // Same input, same bytes.
   const Run3D again = runLayeredFlow(gr, 3, stem + "-again");

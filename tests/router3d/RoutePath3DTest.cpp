@@ -18,12 +18,24 @@ std::vector<RPoint> randomPath(std::mt19937& rng, int xs, int ys, int zs, int st
   std::vector<RPoint> path;
   while (int(path.size()) < steps) {
     switch (pick(rng)) {
-      case 0: if (y + 1 < ys) path.emplace_back(x, y, z, 0), ++y; break;
-      case 1: if (x + 1 < xs) path.emplace_back(x, y, z, 1), ++x; break;
-      case 2: if (y > 0) --y, path.emplace_back(x, y, z, 0); break;
-      case 3: if (x > 0) --x, path.emplace_back(x, y, z, 1); break;
-      case 4: if (z + 1 < zs) path.emplace_back(x, y, z, 2), ++z; break;
-      default: if (z > 0) --z, path.emplace_back(x, y, z, 2); break;
+      case 0:
+        if (y + 1 < ys) path.emplace_back(x, y, z, 0), ++y;
+        break;
+      case 1:
+        if (x + 1 < xs) path.emplace_back(x, y, z, 1), ++x;
+        break;
+      case 2:
+        if (y > 0) --y, path.emplace_back(x, y, z, 0);
+        break;
+      case 3:
+        if (x > 0) --x, path.emplace_back(x, y, z, 1);
+        break;
+      case 4:
+        if (z + 1 < zs) path.emplace_back(x, y, z, 2), ++z;
+        break;
+      default:
+        if (z > 0) --z, path.emplace_back(x, y, z, 2);
+        break;
     }
   }
   return path;

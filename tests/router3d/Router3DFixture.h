@@ -99,7 +99,8 @@ inline ::testing::AssertionResult matchesRecount(const GlobalRouter& r, const st
       return ::testing::AssertionFailure() << "usage3D differs at node " << i;
   }
   if (r.Wlen2D != e.Wlen2D) return ::testing::AssertionFailure() << "Wlen2D " << r.Wlen2D << " != " << e.Wlen2D;
-  if (r.totalVia != e.totalVia) return ::testing::AssertionFailure() << "totalVia " << r.totalVia << " != " << e.totalVia;
+  if (r.totalVia != e.totalVia)
+    return ::testing::AssertionFailure() << "totalVia " << r.totalVia << " != " << e.totalVia;
   if (r.totalOF != e.totalOF) return ::testing::AssertionFailure() << "totalOF " << r.totalOF << " != " << e.totalOF;
   for (std::size_t n = 0; n < nets.size(); ++n) {
     if (nets[n].wireLength != e.netWireLength[n])

@@ -51,9 +51,7 @@ inline int64_t rsmtLength(int d, const int* x, const int* y) {
   }
   if (term.size() == 1) return 0;
   const int m = int(term.size()) - 1, full = (1 << m) - 1;
-  auto dist = [&](int u, int v) -> int64_t {
-    return std::abs(nodeX(u) - nodeX(v)) + std::abs(nodeY(u) - nodeY(v));
-  };
+  auto dist = [&](int u, int v) -> int64_t { return std::abs(nodeX(u) - nodeX(v)) + std::abs(nodeY(u) - nodeY(v)); };
   std::vector<int64_t> f(std::size_t(full + 1) * nodes, INT64_MAX / 4), g(nodes);
   for (int mask = 1; mask <= full; ++mask) {
     int64_t* fm = &f[std::size_t(mask) * nodes];

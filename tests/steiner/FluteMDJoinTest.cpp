@@ -56,8 +56,7 @@ TEST(DMergeTree, PathToTheOldRootIsReversed) {
   const Tree t2 = makeTree(3, 7, {{3, 3, 3}, {6, 4, 3}, {4, 7, 3}, {4, 4, 3}});
   const Tree t = dmergetree(t1, t2);
   // Old root (1,1) now points to (1,3), which hangs on t2's Steiner point (4,4), the new root.
-  expectBranches(t, 17,
-                 {{0, 0, 6}, {4, 1, 6}, {1, 2, 5}, {6, 4, 7}, {4, 7, 7}, {1, 3, 7}, {1, 1, 5}, {4, 4, 7}});
+  expectBranches(t, 17, {{0, 0, 6}, {4, 1, 6}, {1, 2, 5}, {6, 4, 7}, {4, 7, 7}, {1, 3, 7}, {1, 1, 5}, {4, 4, 7}});
 }
 
 TEST(VMergeTree, BreakPinBetweenItsLinksAddsAPointOnIt) {
@@ -65,8 +64,9 @@ TEST(VMergeTree, BreakPinBetweenItsLinksAddsAPointOnIt) {
   const Tree t2 = makeTree(3, 10, {{3, 3, 3}, {6, 4, 3}, {0, 7, 3}, {3, 4, 3}});
   const Tree t = vmergetree(t1, t2);
   // Links of the break pin reach x = 1 and x = 3; the pin (x = 3) is not outside: nothing shared.
-  expectBranches(t, 20, {{0, 0, 7}, {4, 1, 7}, {1, 2, 6}, {3, 3, 9}, {6, 4, 8}, {0, 7, 8}, {1, 3, 9},
-                         {1, 1, 6}, {3, 4, 8}, {3, 3, 8}});
+  expectBranches(
+      t, 20,
+      {{0, 0, 7}, {4, 1, 7}, {1, 2, 6}, {3, 3, 9}, {6, 4, 8}, {0, 7, 8}, {1, 3, 9}, {1, 1, 6}, {3, 4, 8}, {3, 3, 8}});
 }
 
 // The break pin (5,3) lies right of both links (x = 2 and x = 4): one unit is shared, the new
@@ -78,8 +78,15 @@ TEST(VMergeTree, SharedStretchIsCountedOnceOnEitherSide) {
     const Tree t1 = makeTree(3, 8, {{mx(0), 0, 3}, {mx(2), 1, 3}, {mx(5), 3, 3}, {mx(2), 1, 3}});
     const Tree t2 = makeTree(3, 5, {{mx(5), 3, 3}, {mx(3), 4, 3}, {mx(4), 6, 3}, {mx(4), 4, 3}});
     const Tree t = vmergetree(t1, t2);
-    expectBranches(t, 12, {{mx(0), 0, 5}, {mx(2), 1, 5}, {mx(5), 3, 7}, {mx(3), 4, 6}, {mx(4), 6, 6},
-                           {mx(2), 1, 7}, {mx(4), 4, 6}, {mx(4), 3, 6}});
+    expectBranches(t, 12,
+                   {{mx(0), 0, 5},
+                    {mx(2), 1, 5},
+                    {mx(5), 3, 7},
+                    {mx(3), 4, 6},
+                    {mx(4), 6, 6},
+                    {mx(2), 1, 7},
+                    {mx(4), 4, 6},
+                    {mx(4), 3, 6}});
   }
 }
 
@@ -92,8 +99,7 @@ TEST(HMergeTree, PinsFollowTheNetsRowOrder) {
   const Tree t2 = makeTree(3, 5, {{3, 1, 3}, {4, 3, 3}, {2, 4, 3}, {3, 3, 3}});
   const Tree t = hmergetree(t1, t2, s);
   // Links of C reach y = 2 and y = 3, C is at y = 4: one unit shared, new point at (2,3).
-  expectBranches(t, 10,
-                 {{1, 0, 5}, {3, 1, 6}, {0, 2, 5}, {4, 3, 6}, {2, 4, 7}, {1, 2, 7}, {3, 3, 6}, {2, 3, 6}});
+  expectBranches(t, 10, {{1, 0, 5}, {3, 1, 6}, {0, 2, 5}, {4, 3, 6}, {2, 4, 7}, {1, 2, 7}, {3, 3, 6}, {2, 3, 6}});
 }
 
 // Same net with the break pin in the middle row of its links: no overlap, the new point is on it.
@@ -103,8 +109,7 @@ TEST(HMergeTree, BreakPinBetweenItsLinksSharesNothing) {
   const Tree t1 = makeTree(3, 5, {{1, 0, 3}, {0, 2, 3}, {2, 3, 3}, {1, 2, 3}});
   const Tree t2 = makeTree(3, 5, {{3, 1, 3}, {2, 3, 3}, {4, 4, 3}, {3, 3, 3}});
   const Tree t = hmergetree(t1, t2, s);
-  expectBranches(t, 10,
-                 {{1, 0, 5}, {3, 1, 6}, {0, 2, 5}, {2, 3, 7}, {4, 4, 6}, {1, 2, 7}, {3, 3, 6}, {2, 3, 6}});
+  expectBranches(t, 10, {{1, 0, 5}, {3, 1, 6}, {0, 2, 5}, {2, 3, 7}, {4, 4, 6}, {1, 2, 7}, {3, 3, 6}, {2, 3, 6}});
 }
 
 // A part whose Steiner points link in a circle has no root; the joins must stop and say so.

@@ -33,11 +33,10 @@ TEST(FluteLargeNets, TreesAreWellFormedAndShorterThanSpanningTrees) {
     const char* name;
     int range;
     double maxRatio;  // Steiner total at most this share of the spanning-tree total
-  } kRanges[] = {
-      // A grid nearly full of pins leaves nothing for Steiner points to save.
-      {"dense, many ties", 12, 1.02},
-      {"many ties", 60, 0.99},
-      {"few ties", 100000, 0.95}};
+  } kRanges[] = {     // A grid nearly full of pins leaves nothing for Steiner points to save.
+                 {"dense, many ties", 12, 1.02},
+                 {"many ties", 60, 0.99},
+                 {"few ties", 100000, 0.95}};
   std::mt19937 rng(2024);
   for (const auto& c : kRanges) {
     SCOPED_TRACE(c.name);
@@ -51,8 +50,8 @@ TEST(FluteLargeNets, TreesAreWellFormedAndShorterThanSpanningTrees) {
       ASSERT_EQ(sortedTreeFault(t, d, net.xs.data(), net.ys.data(), net.s.data()), "") << "net " << k;
       steiner += t.length, spanning += mstLength(d, net.x.data(), net.y.data()), ++nets;
     }
-    std::printf("[ report   ] %s: %d nets of 10..149 pins, Steiner %lld, spanning tree %lld (%.2f%% shorter)\n",
-                c.name, nets, steiner, spanning, 100.0 * double(spanning - steiner) / double(spanning));
+    std::printf("[ report   ] %s: %d nets of 10..149 pins, Steiner %lld, spanning tree %lld (%.2f%% shorter)\n", c.name,
+                nets, steiner, spanning, 100.0 * double(spanning - steiner) / double(spanning));
     EXPECT_LE(double(steiner), c.maxRatio * double(spanning));
   }
 }
@@ -76,8 +75,8 @@ TEST(FluteLargeNets, CloseToOptimalOnTenToTwelvePins) {
     sumExcess += excess, worst = std::max(worst, excess), ++nets;
     sumWlExcess += double(wl - opt) / double(opt), wlAbove += wl > t.length;
   }
-  std::printf("[ report   ] %d nets of 10..12 pins: mean excess %.3f%%, worst %.3f%%; length-only mean %.3f%%\n",
-              nets, 100 * sumExcess / nets, 100 * worst, 100 * sumWlExcess / nets);
+  std::printf("[ report   ] %d nets of 10..12 pins: mean excess %.3f%%, worst %.3f%%; length-only mean %.3f%%\n", nets,
+              100 * sumExcess / nets, 100 * worst, 100 * sumWlExcess / nets);
   EXPECT_LE(sumExcess / nets, 0.03);
 }
 

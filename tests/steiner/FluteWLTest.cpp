@@ -151,8 +151,7 @@ TEST(FluteTreeUtilities, PrintersWriteTheFixedLayouts) {
   const Tree t = sampleTree();
   testing::internal::CaptureStdout();
   plottree(t);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "0 2\n2 2\n\n2 5\n2 2\n\n12345 0\n2 2\n\n2 2\n2 2\n\n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "0 2\n2 2\n\n2 5\n2 2\n\n12345 0\n2 2\n\n2 2\n2 2\n\n");
   testing::internal::CaptureStdout();
   printtree(t);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),

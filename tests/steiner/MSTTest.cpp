@@ -1,5 +1,3 @@
-#include "steiner/MST.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -11,6 +9,8 @@
 #include <tuple>
 #include <utility>
 #include <vector>
+
+#include "steiner/MST.h"
 
 namespace {
 
@@ -152,8 +152,8 @@ TEST(MST, ThreePinsInARowTakeBothUnitLinks) {
 TEST(MST, FivePinsWithManyTiesFollowTheHeapDiscipline) {
   std::vector<Link> out;
   MST({Point(0, 0), Point(1, 0), Point(0, 1), Point(1, 1), Point(2, 0)}, out, TileMap{}, false);
-  EXPECT_THAT(keysOf(out), ElementsAreArray({LinkKey{0, 1, 1.0f}, LinkKey{1, 3, 1.0f}, LinkKey{1, 4, 1.0f},
-                                             LinkKey{0, 2, 1.0f}}));
+  EXPECT_THAT(keysOf(out),
+              ElementsAreArray({LinkKey{0, 1, 1.0f}, LinkKey{1, 3, 1.0f}, LinkKey{1, 4, 1.0f}, LinkKey{0, 2, 1.0f}}));
 }
 
 // Costs with the map: 0.7 * distance (+ 0.5 off the row) in double, rounded once to float.
@@ -328,14 +328,17 @@ TEST(BuildCongestionDrivenTree, AppendsOneConnectionPerLinkAcrossTiles) {
     int length;
   } kCases[] = {
       {"two pins", {Point(1, 2, 3), Point(4, 0, 1)}, {{Point(1, 2, 3), Point(4, 0, 1)}}, 5},
-      {"three in a row", {Point(0, 0, 0), Point(1, 0, 1), Point(2, 0, 2)},
-       {{Point(0, 0, 0), Point(1, 0, 1)}, {Point(1, 0, 1), Point(2, 0, 2)}}, 2},
-      {"same tile link dropped", {Point(1, 1, 0), Point(1, 1, 2), Point(3, 1, 0)},
-       {{Point(1, 1, 0), Point(3, 1, 0)}}, 2},
+      {"three in a row",
+       {Point(0, 0, 0), Point(1, 0, 1), Point(2, 0, 2)},
+       {{Point(0, 0, 0), Point(1, 0, 1)}, {Point(1, 0, 1), Point(2, 0, 2)}},
+       2},
+      {"same tile link dropped",
+       {Point(1, 1, 0), Point(1, 1, 2), Point(3, 1, 0)},
+       {{Point(1, 1, 0), Point(3, 1, 0)}},
+       2},
       {"five pins with ties",
        {Point(0, 0), Point(1, 0), Point(0, 1), Point(1, 1), Point(2, 0)},
-       {{Point(0, 0), Point(1, 0)}, {Point(1, 0), Point(1, 1)}, {Point(1, 0), Point(2, 0)},
-        {Point(0, 0), Point(0, 1)}},
+       {{Point(0, 0), Point(1, 0)}, {Point(1, 0), Point(1, 1)}, {Point(1, 0), Point(2, 0)}, {Point(0, 0), Point(0, 1)}},
        4},
   };
   for (const auto& c : kCases) {
@@ -349,7 +352,8 @@ TEST(BuildCongestionDrivenTree, AppendsOneConnectionPerLinkAcrossTiles) {
     ASSERT_EQ(net.twoPins.size(), c.ends.size() + 1);
     for (std::size_t i = 0; i < c.ends.size(); ++i) {
       const TwoPin& t = net.twoPins[i + 1];
-      EXPECT_EQ(std::tuple(t.p1.x, t.p1.y, t.p1.z), std::tuple(c.ends[i].first.x, c.ends[i].first.y, c.ends[i].first.z));
+      EXPECT_EQ(std::tuple(t.p1.x, t.p1.y, t.p1.z),
+                std::tuple(c.ends[i].first.x, c.ends[i].first.y, c.ends[i].first.z));
       EXPECT_EQ(std::tuple(t.p2.x, t.p2.y, t.p2.z),
                 std::tuple(c.ends[i].second.x, c.ends[i].second.y, c.ends[i].second.z));
       EXPECT_EQ(t.netIndex, 1);

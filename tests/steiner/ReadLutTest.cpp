@@ -126,8 +126,7 @@ const struct {
      "POWV9.dat", "longer than 10 entries together"},
     {"gap index between the row and column gaps", [](HandTables& t) { t.pow[4][0] = "1\n020\n"; }, "POWV9.dat",
      "gap index 2 outside 1..1 and 4..4"},
-    {"gap index above the column gaps", [](HandTables& t) { t.pow[9][0] = "1\n0F0\n"; }, "POWV9.dat",
-     "gap index 15"},
+    {"gap index above the column gaps", [](HandTables& t) { t.pow[9][0] = "1\n0F0\n"; }, "POWV9.dat", "gap index 15"},
     {"parent that is not earlier", [](HandTables& t) { t.pow[4][0] = "1\n100\n"; }, "POWV9.dat",
      "parent 1 is not an earlier solution"},
     {"bytes after the subtract list", [](HandTables& t) { t.pow[4][0] = "1\n0000\n"; }, "POWV9.dat",
@@ -136,14 +135,26 @@ const struct {
      "row 4, column 1"},
     {"column nibble of d", [](HandTables& t) { t.post[6] = HandTables::topology(6, {}, 0x16); }, "POST9.dat",
      "row 1, column 6"},
-    {"pin as a neighbour", [](HandTables& t) { t.post[4] = HandTables::topology(4, {4, 4, 4, 4, 4, 0}); },
+    {"pin as a neighbour",
+     [](HandTables& t) {
+       t.post[4] = HandTables::topology(4, {4, 4, 4, 4, 4, 0});
+     },
      "POST9.dat", "branch 5 connects to 0"},
-    {"neighbour beyond the branches", [](HandTables& t) { t.post[4] = HandTables::topology(4, {6, 4, 4, 4, 4, 4}); },
+    {"neighbour beyond the branches",
+     [](HandTables& t) {
+       t.post[4] = HandTables::topology(4, {6, 4, 4, 4, 4, 4});
+     },
      "POST9.dat", "branch 0 connects to 6"},
-    {"two roots", [](HandTables& t) { t.post[4] = HandTables::topology(4, {4, 4, 4, 4, 4, 5}); }, "POST9.dat",
-     "two roots"},
-    {"no root", [](HandTables& t) { t.post[4] = HandTables::topology(4, {4, 4, 4, 4, 5, 4}); }, "POST9.dat",
-     "no root branch"},
+    {"two roots",
+     [](HandTables& t) {
+       t.post[4] = HandTables::topology(4, {4, 4, 4, 4, 4, 5});
+     },
+     "POST9.dat", "two roots"},
+    {"no root",
+     [](HandTables& t) {
+       t.post[4] = HandTables::topology(4, {4, 4, 4, 4, 5, 4});
+     },
+     "POST9.dat", "no root branch"},
     {"cycle beside the root", [](HandTables& t) { t.post[5] = d5Cycle(); }, "POST9.dat", "lies on a cycle"},
 };
 

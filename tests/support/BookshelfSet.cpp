@@ -4,8 +4,8 @@
 
 std::map<std::string, std::string> tinySet() {
   std::map<std::string, std::string> files;
-  for (const char* name : {"tiny.aux", "tiny.nodes", "tiny.shapes", "tiny.route", "tiny.pl", "tiny.nets", "tiny.gr",
-                           "tiny.set"})
+  for (const char* name :
+       {"tiny.aux", "tiny.nodes", "tiny.shapes", "tiny.route", "tiny.pl", "tiny.nets", "tiny.gr", "tiny.set"})
     files[name] = readFile(std::string(KORVANE_SOURCE_DIR) + "/tests/data/bookshelf/tiny/" + name);
   return files;
 }

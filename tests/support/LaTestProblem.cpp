@@ -159,9 +159,9 @@ void routeWithLShapes(NetDB& db) {
 }
 
 std::string findGenerator() {
-  for (const std::string& candidate : {std::string(KORVANE_SOURCE_DIR) + "/tools/gen_gr.py",
-                                      std::string(KORVANE_SOURCE_DIR) + "/bench/gen_gr.py",
-                                      std::string("/work/shared/bench/gen_gr.py")})
+  for (const std::string& candidate :
+       {std::string(KORVANE_SOURCE_DIR) + "/tools/gen_gr.py", std::string(KORVANE_SOURCE_DIR) + "/bench/gen_gr.py",
+        std::string("/work/shared/bench/gen_gr.py")})
     if (std::ifstream(candidate)) return candidate;
   return {};
 }
@@ -169,7 +169,7 @@ std::string findGenerator() {
 bool generateProblem(const std::string& profile, int seed, const std::string& path) {
   const std::string generator = findGenerator();
   if (generator.empty()) return false;
-  const std::string cmd = "python3 '" + generator + "' --profile " + profile + " --seed " +
-                          std::to_string(seed) + " --quiet --out '" + path + "'";
+  const std::string cmd = "python3 '" + generator + "' --profile " + profile + " --seed " + std::to_string(seed) +
+                          " --quiet --out '" + path + "'";
   return std::system(cmd.c_str()) == 0;
 }

@@ -29,7 +29,8 @@ bool readLayerList(std::istream& in, int& lineNo, int layers, std::vector<int>& 
   ls >> w1 >> w2;
   out.assign(std::size_t(layers), 0);
   for (int& v : out)
-    if (!(ls >> v)) return error = "line " + std::to_string(lineNo) + ": expected " + std::to_string(layers) + " values", false;
+    if (!(ls >> v))
+      return error = "line " + std::to_string(lineNo) + ": expected " + std::to_string(layers) + " values", false;
   return true;
 }
 
@@ -133,7 +134,8 @@ class Checker {
   void finishNet(const std::string& name, int id, std::vector<Unit>& units) {
     ++report.netsRouted;
     const auto it = std::lower_bound(netById.begin(), netById.end(), std::make_pair(id, -1));
-    if (it == netById.end() || it->first != id) return error("block " + name + ": no net with id " + std::to_string(id));
+    if (it == netById.end() || it->first != id)
+      return error("block " + name + ": no net with id " + std::to_string(id));
     if (it + 1 != netById.end() && (it + 1)->first == id) return error("id " + std::to_string(id) + " is not unique");
     const int index = it->second;
     if (seen[index]) return error("net " + name + " has two blocks");
@@ -170,7 +172,9 @@ class Checker {
     }
     auto ends = [](const Unit& u) {
       const Node3 a{u.x, u.y, u.z};
-      const Node3 b = u.kind == 1 ? Node3{u.x + 1, u.y, u.z} : u.kind == 0 ? Node3{u.x, u.y + 1, u.z} : Node3{u.x, u.y, u.z + 1};
+      const Node3 b = u.kind == 1   ? Node3{u.x + 1, u.y, u.z}
+                      : u.kind == 0 ? Node3{u.x, u.y + 1, u.z}
+                                    : Node3{u.x, u.y, u.z + 1};
       return std::make_pair(a, b);
     };
     for (const Unit& u : units) {
@@ -180,7 +184,9 @@ class Checker {
     }
     std::sort(points.begin(), points.end());
     points.erase(std::unique(points.begin(), points.end()), points.end());
-    auto indexOf = [&](const Node3& q) { return int(std::lower_bound(points.begin(), points.end(), q) - points.begin()); };
+    auto indexOf = [&](const Node3& q) {
+      return int(std::lower_bound(points.begin(), points.end(), q) - points.begin());
+    };
     DisjointSets sets(points.size());
     for (const Unit& u : units) {
       const auto [a, b] = ends(u);
@@ -319,16 +325,22 @@ bool readOverflowReport(const std::string& path, OverflowReport& out, std::strin
   long long a = 0, b = 0;
   int c = 0;
   while (std::getline(in, line)) {
-    if (std::sscanf(line.c_str(), "Total overflow = %lld", &a) == 1) out.totalOverflow = a;
-    else if (std::sscanf(line.c_str(), "Max overflow = %lld", &a) == 1) out.maxOverflow = a;
-    else if (std::sscanf(line.c_str(), "Wirelength = %lld", &a) == 1) out.wirelength = a;
-    else if (std::sscanf(line.c_str(), "Via count = %lld", &a) == 1) out.viaCount = a;
+    if (std::sscanf(line.c_str(), "Total overflow = %lld", &a) == 1)
+      out.totalOverflow = a;
+    else if (std::sscanf(line.c_str(), "Max overflow = %lld", &a) == 1)
+      out.maxOverflow = a;
+    else if (std::sscanf(line.c_str(), "Wirelength = %lld", &a) == 1)
+      out.wirelength = a;
+    else if (std::sscanf(line.c_str(), "Via count = %lld", &a) == 1)
+      out.viaCount = a;
     else if (std::sscanf(line.c_str(), "Total wirelength (wirelength+%d*vias) = %lld", &c, &b) == 2)
       out.viaCost = c, out.totalWirelength = b;
-    else if (line == "end") out.complete = true;
+    else if (line == "end")
+      out.complete = true;
     else if (line.size() > 0 && line[0] == '(') {
       int v[6];
-      if (std::sscanf(line.c_str(), "(%d, %d, %d) - (%d, %d, %d)  %lld", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &a) == 7)
+      if (std::sscanf(line.c_str(), "(%d, %d, %d) - (%d, %d, %d)  %lld", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5],
+                      &a) == 7)
         out.listedOverflow += a, ++out.listedEdges;
     }
   }

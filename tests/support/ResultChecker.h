@@ -59,12 +59,12 @@ struct CheckReport {
   std::int64_t errorCount = 0;
   std::vector<std::string> errors;  // the first maxErrorTexts of them
   // Recomputed from the segments, each unit counted once per net.
-  std::int64_t totalOverflow = 0;   // capacity units: sum over (edge, layer) of max(0, wires * pitch - capacity)
-  std::int64_t maxOverflow = 0;     // the largest single (edge, layer) overflow
-  std::int64_t wirelength = 0;      // planar unit edges
-  std::int64_t viaCount = 0;        // layer steps of vias
+  std::int64_t totalOverflow = 0;  // capacity units: sum over (edge, layer) of max(0, wires * pitch - capacity)
+  std::int64_t maxOverflow = 0;    // the largest single (edge, layer) overflow
+  std::int64_t wirelength = 0;     // planar unit edges
+  std::int64_t viaCount = 0;       // layer steps of vias
   std::int64_t totalWirelength() const { return wirelength + viaCount; }
-  int netsRouted = 0;               // result blocks read
+  int netsRouted = 0;  // result blocks read
   int netsNotCheckedForConnectivity = 0;
 
   bool legal() const { return errorCount == 0; }
@@ -84,6 +84,6 @@ struct OverflowReport {
   int viaCost = -1;
   std::int64_t listedOverflow = 0;  // sum of the edge lines' values
   int listedEdges = 0;
-  bool complete = false;            // ends with "end"
+  bool complete = false;  // ends with "end"
 };
 bool readOverflowReport(const std::string& path, OverflowReport& out, std::string& error);

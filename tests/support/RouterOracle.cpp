@@ -38,12 +38,12 @@ RouterRecount recountRouter(const GlobalRouter& router, const EdgeGrid<int>& pre
   for (const LiveCommit& c : live) units[c.net] += c.path.size();
   for (std::size_t n = 0; n < nets.size(); ++n) {
     if (nets[n].wireLength != expected.netWireLength[n])
-      return ::testing::AssertionFailure() << "net " << n << " wireLength " << nets[n].wireLength << " recount "
-                                           << expected.netWireLength[n];
+      return ::testing::AssertionFailure()
+             << "net " << n << " wireLength " << nets[n].wireLength << " recount " << expected.netWireLength[n];
     const std::size_t held = nets[n].twoPins.size() >= 2 ? units[n] : 0;
     if (nets[n].routedEdges.size() != held)
-      return ::testing::AssertionFailure() << "net " << n << " multiset holds " << nets[n].routedEdges.size()
-                                           << ", paths have " << held;
+      return ::testing::AssertionFailure()
+             << "net " << n << " multiset holds " << nets[n].routedEdges.size() << ", paths have " << held;
   }
   return ::testing::AssertionSuccess();
 }

@@ -66,7 +66,9 @@ struct TileSets {
 
 }  // namespace
 
-PreloadedDemand snapshotDemand(const GlobalRouter& router) { return PreloadedDemand{router.grid.hUsage, router.grid.vUsage}; }
+PreloadedDemand snapshotDemand(const GlobalRouter& router) {
+  return PreloadedDemand{router.grid.hUsage, router.grid.vUsage};
+}
 
 std::vector<std::string> routingStateProblems(const GlobalRouter& router, const NetDB& db,
                                               const std::vector<Order>& orders, const PreloadedDemand& preload) {
@@ -106,8 +108,8 @@ std::vector<std::string> routingStateProblems(const GlobalRouter& router, const 
       const std::int64_t root = sets.find(net.pins2D[0].x * yNum + net.pins2D[0].y);
       for (const Point& p : net.pins2D)
         if (sets.find(p.x * yNum + p.y) != root) {
-          problems.push_back("net " + std::to_string(n) + ": pin (" + std::to_string(p.x) + "," +
-                             std::to_string(p.y) + ") is not connected to pin 0");
+          problems.push_back("net " + std::to_string(n) + ": pin (" + std::to_string(p.x) + "," + std::to_string(p.y) +
+                             ") is not connected to pin 0");
           break;
         }
     }
@@ -167,8 +169,7 @@ std::vector<std::string> routingStateProblems(const GlobalRouter& router, const 
 }
 
 ::testing::AssertionResult routingStateIsConsistent(const GlobalRouter& router, const NetDB& db,
-                                                    const std::vector<Order>& orders,
-                                                    const PreloadedDemand& preload) {
+                                                    const std::vector<Order>& orders, const PreloadedDemand& preload) {
   const std::vector<std::string> problems = routingStateProblems(router, db, orders, preload);
   if (problems.empty()) return ::testing::AssertionSuccess();
   ::testing::AssertionResult failure = ::testing::AssertionFailure();

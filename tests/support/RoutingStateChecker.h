@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "db/NetDB.h"
 #include "db/EdgeGrid.h"
+#include "db/NetDB.h"
 
 class GlobalRouter;
 
@@ -31,5 +31,4 @@ std::vector<std::string> routingStateProblems(const GlobalRouter& router, const 
                                               const std::vector<Order>& orders, const PreloadedDemand& preload);
 
 ::testing::AssertionResult routingStateIsConsistent(const GlobalRouter& router, const NetDB& db,
-                                                    const std::vector<Order>& orders,
-                                                    const PreloadedDemand& preload);
+                                                    const std::vector<Order>& orders, const PreloadedDemand& preload);

@@ -18,9 +18,7 @@ struct Solver {
   std::vector<int> merged, split;   // merged[S][u]: S joined at u; split: the part holding S's lowest bit
 
   int node(int ix, int iy) const { return ix * ny + iy; }
-  int dist(int u, int v) const {
-    return std::abs(cx[u / ny] - cx[v / ny]) + std::abs(cy[u % ny] - cy[v % ny]);
-  }
+  int dist(int u, int v) const { return std::abs(cx[u / ny] - cx[v / ny]) + std::abs(cy[u % ny] - cy[v % ny]); }
 
   Solver(int deg, const int* x, const int* y) : d(deg), k(deg - 1) {
     cx.assign(x, x + d), cy.assign(y, y + d);
@@ -43,7 +41,7 @@ struct Solver {
         g[node(px[t], py[t])] = 0;
       } else {
         const int low = set & -set, rest = set ^ low;
-        for (int sub = rest; ; sub = (sub - 1) & rest) {
+        for (int sub = rest;; sub = (sub - 1) & rest) {
           const int a = sub | low, b = set ^ a;
           if (b != 0) {
             const int* fa = &best[std::size_t(a) * n];
@@ -61,24 +59,29 @@ struct Solver {
         for (int ix = 0; ix < nx; ++ix) h[node(ix, iy)] = g[node(ix, iy)], hArg[node(ix, iy)] = ix;
         for (int ix = 1; ix < nx; ++ix) {
           const int p = node(ix - 1, iy), c = node(ix, iy);
-          if (h[p] != INT_MAX && h[p] + (cx[ix] - cx[ix - 1]) < h[c]) h[c] = h[p] + (cx[ix] - cx[ix - 1]), hArg[c] = hArg[p];
+          if (h[p] != INT_MAX && h[p] + (cx[ix] - cx[ix - 1]) < h[c])
+            h[c] = h[p] + (cx[ix] - cx[ix - 1]), hArg[c] = hArg[p];
         }
         for (int ix = nx - 2; ix >= 0; --ix) {
           const int p = node(ix + 1, iy), c = node(ix, iy);
-          if (h[p] != INT_MAX && h[p] + (cx[ix + 1] - cx[ix]) < h[c]) h[c] = h[p] + (cx[ix + 1] - cx[ix]), hArg[c] = hArg[p];
+          if (h[p] != INT_MAX && h[p] + (cx[ix + 1] - cx[ix]) < h[c])
+            h[c] = h[p] + (cx[ix + 1] - cx[ix]), hArg[c] = hArg[p];
         }
       }
       int* f = &best[std::size_t(set) * n];
       int* fr = &from[std::size_t(set) * n];
       for (int ix = 0; ix < nx; ++ix) {
-        for (int iy = 0; iy < ny; ++iy) f[node(ix, iy)] = h[node(ix, iy)], fr[node(ix, iy)] = node(hArg[node(ix, iy)], iy);
+        for (int iy = 0; iy < ny; ++iy)
+          f[node(ix, iy)] = h[node(ix, iy)], fr[node(ix, iy)] = node(hArg[node(ix, iy)], iy);
         for (int iy = 1; iy < ny; ++iy) {
           const int p = node(ix, iy - 1), c = node(ix, iy);
-          if (f[p] != INT_MAX && f[p] + (cy[iy] - cy[iy - 1]) < f[c]) f[c] = f[p] + (cy[iy] - cy[iy - 1]), fr[c] = fr[p];
+          if (f[p] != INT_MAX && f[p] + (cy[iy] - cy[iy - 1]) < f[c])
+            f[c] = f[p] + (cy[iy] - cy[iy - 1]), fr[c] = fr[p];
         }
         for (int iy = ny - 2; iy >= 0; --iy) {
           const int p = node(ix, iy + 1), c = node(ix, iy);
-          if (f[p] != INT_MAX && f[p] + (cy[iy + 1] - cy[iy]) < f[c]) f[c] = f[p] + (cy[iy + 1] - cy[iy]), fr[c] = fr[p];
+          if (f[p] != INT_MAX && f[p] + (cy[iy + 1] - cy[iy]) < f[c])
+            f[c] = f[p] + (cy[iy + 1] - cy[iy]), fr[c] = fr[p];
         }
       }
     }

@@ -16,8 +16,10 @@ std::string treeFault(const Tree& tree, int d, const int* px, const int* py) {
   for (int i = 0; i < nb; ++i) {
     const int n = tree.branch[i].n;
     if (n < 0 || n >= nb) return format("branch %d links to %d, outside the tree", i, n);
-    if (n == i) ++roots;
-    else if (d >= 3 && n < d) return format("branch %d links to pin %d, not to a Steiner point", i, n);
+    if (n == i)
+      ++roots;
+    else if (d >= 3 && n < d)
+      return format("branch %d links to pin %d, not to a Steiner point", i, n);
   }
   if (roots != 1) return format("%d roots", roots);
   for (int i = 0; i < nb; ++i) {

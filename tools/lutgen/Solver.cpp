@@ -344,7 +344,8 @@ DataSet Solver::solve(int d, const Frame& key, const Frame& frame) {
       fail("topology crosses an outer gap more than once");
     const std::vector<int> f = fieldsOf(vecs[i]);
     for (int g = 1; g <= d - 3; ++g) {
-      if (rowCross[g] != f[g - 1] || colCross[g] != f[n_ - 1 + g - 1]) fail("topology vector differs from traced vector");
+      if (rowCross[g] != f[g - 1] || colCross[g] != f[n_ - 1 + g - 1])
+        fail("topology vector differs from traced vector");
       sol.extra[g] = rowCross[g] - 1;
       sol.extra[d - 1 + g] = colCross[g] - 1;
     }

@@ -14,11 +14,11 @@ constexpr int kMaxSolutions = 80;  // the evaluator keeps 80 lengths: the base a
 constexpr int kMaxListEntries = 10;
 
 struct Solution {
-  int parent = 0;              // 0 = base, j = solution j (1-based, always earlier)
-  std::vector<int> add, sub;   // gap indices, an index repeated once per unit
-  uint8_t rowcol[7] = {};      // per Steiner point: row << 4 | column, in the frame
-  uint8_t neighbor[16] = {};   // per branch
-  int extra[16] = {};          // crossings minus one per gap index (1..d-3, d..2d-4)
+  int parent = 0;             // 0 = base, j = solution j (1-based, always earlier)
+  std::vector<int> add, sub;  // gap indices, an index repeated once per unit
+  uint8_t rowcol[7] = {};     // per Steiner point: row << 4 | column, in the frame
+  uint8_t neighbor[16] = {};  // per branch
+  int extra[16] = {};         // crossings minus one per gap index (1..d-3, d..2d-4)
 };
 
 struct DataSet {

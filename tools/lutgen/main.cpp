@@ -71,8 +71,8 @@ int main(int argc, char** argv) {
   for (int d = kMinDegree; d <= maxDegree; ++d) {
     const auto t0 = std::chrono::steady_clock::now();
     const int groups = groupCount(d);
-    std::vector<int> dataOf(groups);     // data set index of each group
-    std::vector<int> firstGroup;         // group holding each data set
+    std::vector<int> dataOf(groups);  // data set index of each group
+    std::vector<int> firstGroup;      // group holding each data set
     std::vector<Frame> keys;
     std::map<Frame, int> byKey;
     for (int k = 0; k < groups; ++k) {
@@ -97,8 +97,8 @@ int main(int argc, char** argv) {
         try {
           data[i] = solver.solve(d, keys[i], decodeGroup(d, firstGroup[i]));
         } catch (const std::exception& e) {
-          if (!failed.exchange(true)) failure = "degree " + std::to_string(d) + ", group " +
-                                                std::to_string(firstGroup[i]) + ": " + e.what();
+          if (!failed.exchange(true))
+            failure = "degree " + std::to_string(d) + ", group " + std::to_string(firstGroup[i]) + ": " + e.what();
         }
       }
     };
@@ -139,10 +139,11 @@ int main(int argc, char** argv) {
     }
     st.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     if (!quiet)
-      std::printf("d=%d: %d groups, %d data sets, solutions per group mean %.2f max %d, "
-                  "list entries per solution %.2f, first solution with 10 entries in %ld groups, %.2f s wall\n",
-                  d, st.groups, st.dataSets, double(st.solutionsOverGroups) / st.groups, st.maxSolutions,
-                  double(st.listEntries) / double(st.solutionsStored), st.tenEntryGroups, st.wallSeconds);
+      std::printf(
+          "d=%d: %d groups, %d data sets, solutions per group mean %.2f max %d, "
+          "list entries per solution %.2f, first solution with 10 entries in %ld groups, %.2f s wall\n",
+          d, st.groups, st.dataSets, double(st.solutionsOverGroups) / st.groups, st.maxSolutions,
+          double(st.listEntries) / double(st.solutionsStored), st.tenEntryGroups, st.wallSeconds);
   }
 
   auto writeFile = [&](const char* name, const std::string& bytes) {

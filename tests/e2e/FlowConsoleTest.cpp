@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 
 #include "support/ResultChecker.h"
@@ -133,6 +134,18 @@ TEST(WholeRun, TwoRunsWriteIdenticalBytes) {
   EXPECT_EQ(readFile(dir.file("a.out")), readFile(dir.file("b.out")));
   EXPECT_EQ(readFile(dir.file("a.out.ofinfo")), readFile(dir.file("b.out.ofinfo")));
   EXPECT_FALSE(readFile(dir.file("a.out")).empty());
+}
+
+TEST(WholeRun, DefaultSwitchesWriteTheLayerAssignmentResultOnly) {
+  TempDir dir;
+  const std::string set = dir.write("p.set", "Maze Routing Iteration = 5\n");
+  const RunResult r = route(kSource + "/examples/tiny.gr", set, dir.file("d.out"));
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_THAT(r.out, Not(HasSubstr("Start 3D GlobalRouting")));
+  EXPECT_THAT(r.out, Not(HasSubstr("output overflow infomation")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("d.out.ofinfo")));
+  // The layer-assignment writer's header carries the id twice, the layered writer's adds a 0.
+  EXPECT_TRUE(std::regex_search(readFile(dir.file("d.out")), std::regex("^n[0-9]+ [0-9]+\n\\(")));
 }
 
 TEST(WholeRun, OutputSwitchesOffWriteNothing) {

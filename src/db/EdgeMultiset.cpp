@@ -36,14 +36,20 @@ EdgeMultiset& EdgeMultiset::operator=(const EdgeMultiset& other) {
 }
 
 std::size_t EdgeMultiset::findSlot(const RPoint& r) const {
-  const std::size_t n = table->slots.size();
+  const std::size_t n = table->slotCount();
   std::size_t s = spread(RPointHash{}(r)) % n;
   const eqRPoint eq;
   while (true) {
-    const int e = table->slots[s];
-    if (e == kEmptySlot || eq(table->entries[e].key, r)) return s;
+    const std::uint32_t e = table->slot(s);
+    if (e == 0 || eq(table->entries[e - 1].key, r)) return s;
     if (++s == n) s = 0;
   }
+}
+
+EdgeMultiset::Entry* EdgeMultiset::find(const RPoint& r) const {
+  if (!table) return nullptr;
+  const std::uint32_t e = table->slot(findSlot(r));
+  return e == 0 ? nullptr : &table->entries[e - 1];
 }
 
 void EdgeMultiset::rebuild(std::size_t slotCount, bool dropDead) {
@@ -55,57 +61,66 @@ void EdgeMultiset::rebuild(std::size_t slotCount, bool dropDead) {
     table->entries.swap(live);
     table->dead = 0;
   }
-  table->slots.assign(slotCount, kEmptySlot);
-  for (std::size_t i = 0; i < table->entries.size(); ++i) table->slots[findSlot(table->entries[i].key)] = int(i);
+  // One entry more than now must still fit the slot width.
+  table->wide = table->entries.size() + 1 >= kNarrowLimit;
+  if (table->wide) {
+    table->narrowSlots = {};
+    table->wideSlots.assign(slotCount, 0);
+  } else {
+    table->wideSlots = {};
+    table->narrowSlots.assign(slotCount, 0);
+  }
+  for (std::size_t i = 0; i < table->entries.size(); ++i)
+    table->setSlot(findSlot(table->entries[i].key), std::uint32_t(i + 1));
 }
 
 void EdgeMultiset::insert(const RPoint& r) {
   if (!table) {
     table = std::make_unique<Table>();
-    table->slots.assign(kPrimes[0], kEmptySlot);
+    table->narrowSlots.assign(kPrimes[0], 0);
   }
   std::size_t s = findSlot(r);
-  int e = table->slots[s];
-  const bool fresh = e == kEmptySlot;
+  std::uint32_t e = table->slot(s);
+  const bool fresh = e == 0;
   if (fresh) {
-    // Keep the load factor at or below one half.
-    if (2 * (table->entries.size() + 1) > table->slots.size()) {
-      const bool dropDead = table->dead * 2 > table->entries.size();
+    // Keep the load factor at or below one half, and the slot width able to name the new entry.
+    const bool full = 2 * (table->entries.size() + 1) > table->slotCount();
+    if (full || (!table->wide && table->entries.size() + 1 >= kNarrowLimit)) {
+      // Dead entries are dropped only when the table grows, so widening never reorders it.
+      const bool dropDead = full && table->dead * 2 > table->entries.size();
       const std::size_t liveAfter = table->entries.size() + 1 - (dropDead ? table->dead : 0);
-      rebuild(nextSlotCount(std::max<std::size_t>(table->slots.size(), 2 * liveAfter + 1)), dropDead);
+      rebuild(full ? nextSlotCount(std::max<std::size_t>(table->slotCount(), 2 * liveAfter + 1)) : table->slotCount(),
+              dropDead);
       s = findSlot(r);
     }
-    e = int(table->entries.size());
     table->entries.push_back(Entry{r, 0});
-    table->slots[s] = e;
+    e = std::uint32_t(table->entries.size());
+    table->setSlot(s, e);
   }
-  Entry& entry = table->entries[e];
+  Entry& entry = table->entries[e - 1];
   if (!fresh && entry.count == 0) --table->dead;  // revived in place
   ++entry.count;
   ++table->total;
 }
 
 std::size_t EdgeMultiset::count(const RPoint& r) const {
-  if (!table) return 0;
-  const int e = table->slots[findSlot(r)];
-  return e == kEmptySlot ? 0 : std::size_t(table->entries[e].count);
+  const Entry* e = find(r);
+  return e ? std::size_t(e->count) : 0;
 }
 
 bool EdgeMultiset::eraseOne(const RPoint& r) {
-  if (!table) return false;
-  const int e = table->slots[findSlot(r)];
-  if (e == kEmptySlot || table->entries[e].count == 0) return false;
-  if (--table->entries[e].count == 0) ++table->dead;
+  Entry* e = find(r);
+  if (!e || e->count == 0) return false;
+  if (--e->count == 0) ++table->dead;
   --table->total;
   return true;
 }
 
 std::size_t EdgeMultiset::eraseAll(const RPoint& r) {
-  if (!table) return 0;
-  const int e = table->slots[findSlot(r)];
-  if (e == kEmptySlot || table->entries[e].count == 0) return 0;
-  const std::size_t n = std::size_t(table->entries[e].count);
-  table->entries[e].count = 0;
+  Entry* e = find(r);
+  if (!e || e->count == 0) return 0;
+  const std::size_t n = std::size_t(e->count);
+  e->count = 0;
   ++table->dead;
   table->total -= n;
   return n;

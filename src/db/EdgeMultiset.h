@@ -4,13 +4,15 @@
 // A design has up to two million nets with two sets each, most of which stay empty or
 // small, so the table is allocated on first insertion (an empty set costs one pointer).
 // Distinct keys live in an entry vector with a use count; an open-addressing slot array
-// of prime size (193 first, roughly doubling) indexes them. Iteration visits live keys
+// of prime size (193 first, roughly doubling) indexes them. Slots hold entry index + 1 in one
+// byte while the set has fewer than 255 distinct keys (most nets), in four bytes beyond. Iteration visits live keys
 // in entry order, each as many times as it is held, so it is deterministic: it depends on
 // the sequence of operations only. Keys whose count drops to zero stay as dead entries
 // (revived in place if inserted again) until dead entries outnumber live ones, when the
 // table is compacted in entry order.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -37,7 +39,7 @@ class EdgeMultiset {
   // Empties the set and releases its storage.
   void clear() { table.reset(); }
   // Slot count of the index; 0 before the first insertion.
-  std::size_t bucketCount() const { return table ? table->slots.size() : 0; }
+  std::size_t bucketCount() const { return table ? table->slotCount() : 0; }
 
   // Calls f(const RPoint&) once per element held, grouped by key, keys in entry order.
   template <class F>
@@ -53,15 +55,28 @@ class EdgeMultiset {
     int count = 0;
   };
   struct Table {
-    std::vector<Entry> entries;  // distinct keys in first-insertion order; count 0 = dead
-    std::vector<int> slots;      // entry index per slot, -1 = empty
-    std::size_t total = 0;       // elements held, duplicates included
-    std::size_t dead = 0;        // entries with count 0
+    std::vector<Entry> entries;             // distinct keys in first-insertion order; count 0 = dead
+    std::vector<std::uint8_t> narrowSlots;  // entry index + 1 per slot, 0 = empty; while entries < 255
+    std::vector<std::uint32_t> wideSlots;   // the same once there are more entries
+    bool wide = false;
+    std::size_t total = 0;  // elements held, duplicates included
+    std::size_t dead = 0;   // entries with count 0
+
+    std::size_t slotCount() const { return wide ? wideSlots.size() : narrowSlots.size(); }
+    std::uint32_t slot(std::size_t s) const { return wide ? wideSlots[s] : narrowSlots[s]; }
+    void setSlot(std::size_t s, std::uint32_t v) {
+      if (wide)
+        wideSlots[s] = v;
+      else
+        narrowSlots[s] = std::uint8_t(v);
+    }
   };
-  static constexpr int kEmptySlot = -1;
+  static constexpr std::size_t kNarrowLimit = 255;  // entries a one-byte slot can name
 
   // Slot holding r's entry, or the empty slot where it would go.
   std::size_t findSlot(const RPoint& r) const;
+  // Entry of r, or nullptr.
+  Entry* find(const RPoint& r) const;
   void rebuild(std::size_t slotCount, bool dropDead);
 
   std::unique_ptr<Table> table;

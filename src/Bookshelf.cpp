@@ -401,22 +401,7 @@ struct RouteReader {
     if (!gridSeen) in.fail("no \"Grid\" line in the file");
     if (db.tileWidth < 1 || db.tileHeight < 1)
       in.fail(format("tile size %d x %d is below 1 (is \"TileSize\" missing?)", db.tileWidth, db.tileHeight));
-    db.totalVerticalTracks = 0;
-    db.totalHorizontalTracks = 0;
-    for (std::size_t i = 0; i < std::size_t(db.numLayers); ++i) {
-      const std::int64_t pitch = std::int64_t(db.minWireWidth[i]) + db.minWireSpacing[i];
-      if (pitch < 1 || pitch > INT_MAX)
-        in.fail(
-            format("wire pitch (width + spacing) of layer %zu is %lld, expected at least 1", i + 1, (long long)pitch));
-      db.wirePitch[i] = int(pitch);
-      db.horizontalTracks[i] = db.horizontalCapacity[i] / db.wirePitch[i];
-      db.verticalTracks[i] = db.verticalCapacity[i] / db.wirePitch[i];
-      if (std::int64_t(db.totalVerticalTracks) + db.verticalTracks[i] > INT_MAX ||
-          std::int64_t(db.totalHorizontalTracks) + db.horizontalTracks[i] > INT_MAX)
-        in.fail("total track count exceeds the 32-bit range");
-      db.totalHorizontalTracks += db.horizontalTracks[i];
-      db.totalVerticalTracks += db.verticalTracks[i];
-    }
+    deriveTrackCounts(db, in);
   }
 };
 

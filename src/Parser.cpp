@@ -176,6 +176,25 @@ void parseLineInts(TextInput& in, std::initializer_list<const char*> words, int*
 
 }  // namespace
 
+void deriveTrackCounts(NetDB& db, TextInput& in) {
+  db.totalVerticalTracks = 0;
+  db.totalHorizontalTracks = 0;
+  for (std::size_t i = 0; i < std::size_t(db.numLayers); ++i) {
+    const std::int64_t pitch = std::int64_t(db.minWireWidth[i]) + db.minWireSpacing[i];
+    if (pitch < 1 || pitch > INT_MAX)
+      in.fail(
+          format("wire pitch (width + spacing) of layer %zu is %lld, expected at least 1", i + 1, (long long)pitch));
+    db.wirePitch[i] = int(pitch);
+    db.verticalTracks[i] = db.verticalCapacity[i] / db.wirePitch[i];
+    db.horizontalTracks[i] = db.horizontalCapacity[i] / db.wirePitch[i];
+    if (std::int64_t(db.totalVerticalTracks) + db.verticalTracks[i] > INT_MAX ||
+        std::int64_t(db.totalHorizontalTracks) + db.horizontalTracks[i] > INT_MAX)
+      in.fail("total track count exceeds the 32-bit range");
+    db.totalVerticalTracks += db.verticalTracks[i];
+    db.totalHorizontalTracks += db.horizontalTracks[i];
+  }
+}
+
 void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
   TextInput in;
   if (!in.open(path)) missingFile(path);
@@ -200,22 +219,7 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
   readLayerList(in, db.numLayers, db.minWireSpacing, "minimum spacing");
   readLayerList(in, db.numLayers, db.viaSpacing, "via spacing");
 
-  db.totalVerticalTracks = 0;
-  db.totalHorizontalTracks = 0;
-  for (std::size_t i = 0; i < L; ++i) {
-    const std::int64_t pitch = std::int64_t(db.minWireWidth[i]) + db.minWireSpacing[i];
-    if (pitch < 1 || pitch > INT_MAX)
-      in.fail(
-          format("wire pitch (width + spacing) of layer %zu is %lld, expected at least 1", i + 1, (long long)pitch));
-    db.wirePitch[i] = int(pitch);
-    db.verticalTracks[i] = db.verticalCapacity[i] / db.wirePitch[i];
-    db.horizontalTracks[i] = db.horizontalCapacity[i] / db.wirePitch[i];
-    if (std::int64_t(db.totalVerticalTracks) + db.verticalTracks[i] > INT_MAX ||
-        std::int64_t(db.totalHorizontalTracks) + db.horizontalTracks[i] > INT_MAX)
-      in.fail("total track count exceeds the 32-bit range");
-    db.totalVerticalTracks += db.verticalTracks[i];
-    db.totalHorizontalTracks += db.horizontalTracks[i];
-  }
+  deriveTrackCounts(db, in);
 
   in.restOfLine();
   int origin[4];

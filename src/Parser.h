@@ -3,6 +3,7 @@
 
 struct NetDB;
 struct parameterSet;
+class TextInput;
 
 // Reads the .set file into params, echoing every accepted value; bad input ends the run.
 void Input_Setting(const char* path, NetDB& db, parameterSet& params);
@@ -14,3 +15,7 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params);
 // Reads a bookshelf set (.aux file and placement file) into db; blockages of placed nodes
 // become capacity adjustments. Bad input ends the run.
 void Input_DAC(const char* auxPath, const char* plPath, NetDB& db, parameterSet& params);
+
+// Pitches and track counts of every layer from its capacities, widths and spacings; a pitch
+// below 1 or totals beyond 32 bits end the run with an error at the reader's current line.
+void deriveTrackCounts(NetDB& db, TextInput& in);

@@ -14,19 +14,10 @@
 #include <string>
 
 #include "layer/Graph.h"
+#include "BenchSupport.h"
 #include "support/LaTestProblem.h"
 #include "support/ResultChecker.h"
 
-namespace {
-double seconds(std::chrono::steady_clock::time_point from) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
-}
-long peakMegabytes() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss / 1024;
-}
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 7) {
@@ -39,14 +30,8 @@ int main(int argc, char** argv) {
   const double limit = std::atof(argv[3]);
   const int mode = std::atoi(argv[4]), binSize = std::atoi(argv[5]);
   GrProblem problem;
-  std::string error;
-  if (!readGrProblem(argv[1], problem, error)) {
-    std::fprintf(stderr, "%s\n", error.c_str());
-    return 1;
-  }
   NetDB db;
-  fillNetDB(problem, db);
-  routeWithLShapes(db);
+  if (!loadLShapeRouted(argv[1], problem, db)) return 1;
   Graph g;
   g.initialLA(db, 1, 0.0);
   g.convertGRtoLA(db);
@@ -54,7 +39,7 @@ int main(int argc, char** argv) {
   auto t = std::chrono::steady_clock::now();
   if (algo == 2) g.COLA(binSize, 100, mode, true);
   if (algo == 3) g.NVM(binSize, 100, mode, true);
-  const double tAssign = seconds(t);
+  const double tAssign = secondsSince(t);
   long breaks = 0, longNets = 0, charged = 0;
   t = std::chrono::steady_clock::now();
   for (const net& n : g.nets) {
@@ -62,17 +47,17 @@ int main(int argc, char** argv) {
     if (double(n.edgeCount()) > limit) ++longNets;
     charged += g.checkAntennaRule(n);
   }
-  const double tCheck = seconds(t);
+  const double tCheck = secondsSince(t);
   const long peakAssign = peakMegabytes();
   g.output3Dresult(argv[6]);
 
   t = std::chrono::steady_clock::now();
   Graph h;
   h.input2Dresult(argv[1]);
-  const double t2D = seconds(t);
+  const double t2D = secondsSince(t);
   t = std::chrono::steady_clock::now();
   h.input3Dresult(argv[6]);
-  const double t3D = seconds(t);
+  const double t3D = secondsSince(t);
   long same = 0;
   for (std::size_t i = 0; i < g.nets.size() && i < h.nets.size(); ++i)
     same += g.nets[i].nodeCount == h.nets[i].nodeCount;

@@ -12,19 +12,10 @@
 #include <string>
 
 #include "layer/Graph.h"
+#include "BenchSupport.h"
 #include "support/LaTestProblem.h"
 #include "support/ResultChecker.h"
 
-namespace {
-double seconds(std::chrono::steady_clock::time_point from) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
-}
-long peakMegabytes() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss / 1024;
-}
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 4) {
@@ -35,33 +26,27 @@ int main(int argc, char** argv) {
   const std::string stem = argv[3];
   auto t = std::chrono::steady_clock::now();
   GrProblem problem;
-  std::string error;
-  if (!readGrProblem(argv[1], problem, error)) {
-    std::fprintf(stderr, "%s\n", error.c_str());
-    return 1;
-  }
   NetDB db;
-  fillNetDB(problem, db);
-  routeWithLShapes(db);
-  const double tInput = seconds(t);
+  if (!loadLShapeRouted(argv[1], problem, db)) return 1;
+  const double tInput = secondsSince(t);
   const long memBeforeLA = peakMegabytes();
 
   t = std::chrono::steady_clock::now();
   Graph g;
   g.initialLA(db, 1, 0.0);
-  const double tInit = seconds(t);
+  const double tInit = secondsSince(t);
   t = std::chrono::steady_clock::now();
   g.convertGRtoLA(db);
-  const double tConvert = seconds(t);
+  const double tConvert = secondsSince(t);
   t = std::chrono::steady_clock::now();
   if (algo == 1) g.fastLA(0, 0, 0, false);
   if (algo == 2) g.COLA(0, 0, 0, false);
   if (algo == 3) g.NVM(0, 0, 0, false);
-  const double tAssign = seconds(t);
+  const double tAssign = secondsSince(t);
   t = std::chrono::steady_clock::now();
   const std::string result = stem + ".txt", report = stem + ".txt.ofinfo";
   const bool written = g.output3Dresult(result.c_str()) && g.outputOverflowInfo(report.c_str());
-  const double tWrite = seconds(t);
+  const double tWrite = secondsSince(t);
   const long memPeak = peakMegabytes();
 
   std::size_t treeBytes = g.nodePool.capacity() * sizeof(node) + g.edgePool.capacity() * sizeof(edge);
@@ -69,7 +54,7 @@ int main(int argc, char** argv) {
 
   t = std::chrono::steady_clock::now();
   const CheckReport check = checkResultFile(problem, result);
-  const double tCheck = seconds(t);
+  const double tCheck = secondsSince(t);
 
   std::printf("\n== %s algorithm %d\n", argv[1], algo);
   std::printf("report:  totalOF=%lld maxOF=%lld wirelength=%lld vias=%lld totalWL=%lld\n", (long long)g.totalOF,

@@ -9,7 +9,7 @@ out=$root/build/bench-layer; mkdir -p "$out"
 gen=$root/tools/gen_gr.py; [ -f "$gen" ] || gen=/work/shared/bench/gen_gr.py
 gr=$out/$profile-$seed.gr
 [ -f "$gr" ] || python3 "$gen" --profile "$profile" --seed "$seed" --quiet --out "$gr"
-g++ -std=c++20 -O2 -ffp-contract=off -DKORVANE_SOURCE_DIR="\"$root\"" -I"$root/src" -I"$root/tests" \
+g++ -std=c++20 -O2 -ffp-contract=off -DKORVANE_SOURCE_DIR="\"$root\"" -I"$root/src" -I"$root/tests" -I"$root/bench" \
   "$root/bench/layer/LaBench.cpp" "$root/tests/support/LaTestProblem.cpp" "$root/tests/support/ResultChecker.cpp" \
   "$root/build/libkorvane.a" -o "$out/LaBench"
 /usr/bin/time -f "process: %e s wall, %M KB peak" "$out/LaBench" "$gr" "$algo" "$out/$profile-$seed-la$algo"

@@ -18,19 +18,10 @@
 #include "layer/Graph.h"
 #include "router/GlobalRouter.h"
 #include "router3d/Route3D.h"
+#include "BenchSupport.h"
 #include "support/LaTestProblem.h"
 #include "support/ResultChecker.h"
 
-namespace {
-double seconds(std::chrono::steady_clock::time_point from) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
-}
-long peakMegabytes() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss / 1024;
-}
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 4) {
@@ -41,15 +32,9 @@ int main(int argc, char** argv) {
   const std::string stem = argv[3];
   auto t = std::chrono::steady_clock::now();
   GrProblem problem;
-  std::string error;
-  if (!readGrProblem(argv[1], problem, error)) {
-    std::fprintf(stderr, "%s\n", error.c_str());
-    return 1;
-  }
   NetDB db;
-  fillNetDB(problem, db);
-  routeWithLShapes(db);
-  std::fprintf(stderr, "input + L-shape paths: %.2f s, peak %ld MB (grid %d x %d x %d, %zu nets)\n", seconds(t),
+  if (!loadLShapeRouted(argv[1], problem, db)) return 1;
+  std::fprintf(stderr, "input + L-shape paths: %.2f s, peak %ld MB (grid %d x %d x %d, %zu nets)\n", secondsSince(t),
                peakMegabytes(), db.gridX, db.gridY, db.numLayers, db.nets.size());
 
   t = std::chrono::steady_clock::now();
@@ -62,7 +47,7 @@ int main(int argc, char** argv) {
   graph.convertGRtoLA(db);
   graph.NVM(0, 0, 0, false);
   graph.convertLAtoGR(db);
-  std::fprintf(stderr, "router + layer assignment: %.2f s, peak %ld MB, router state %.1f MB\n", seconds(t),
+  std::fprintf(stderr, "router + layer assignment: %.2f s, peak %ld MB, router state %.1f MB\n", secondsSince(t),
                peakMegabytes(), double(router.grid.stateBytes()) / 1048576.0);
 
   std::vector<Order> orders;
@@ -73,14 +58,14 @@ int main(int argc, char** argv) {
   t = std::chrono::steady_clock::now();
   Route3D(router, db, orders, graph, params);
   std::fflush(stdout);
-  std::fprintf(stderr, "Route3D (%d rounds): %.2f s, peak %ld MB, router state %.1f MB\n", rounds, seconds(t),
+  std::fprintf(stderr, "Route3D (%d rounds): %.2f s, peak %ld MB, router state %.1f MB\n", rounds, secondsSince(t),
                peakMegabytes(), double(router.grid.stateBytes()) / 1048576.0);
 
   t = std::chrono::steady_clock::now();
   const std::string result = stem + ".txt", report = result + ".ofinfo";
   if (!outputFile(result.c_str(), db) || !router.outputOverflowInfo(report.c_str())) return 1;
   std::fflush(stdout);
-  std::fprintf(stderr, "writers: %.2f s\n", seconds(t));
+  std::fprintf(stderr, "writers: %.2f s\n", secondsSince(t));
   const CheckReport check = checkResultFile(problem, result);
   std::fprintf(stderr, "checker: %s; overflow %lld, max %lld, wirelength %lld, vias %lld\n",
                check.legal() ? "legal" : check.summary().c_str(), static_cast<long long>(check.totalOverflow),

@@ -6,7 +6,7 @@ set -e
 root=$(cd "$(dirname "$0")/../.." && pwd)
 profile=${1:-small}; algo=${2:-3}; limit=${3:-10}; mode=${4:-1}; bins=${5:-1}; seed=${6:-1}
 out=$root/build/bench-layer; mkdir -p "$out"
-gen=$root/tools/gen_gr.py; [ -f "$gen" ] || gen=/work/shared/bench/gen_gr.py
+gen=$root/tools/gen_gr.py
 gr=$out/$profile-$seed.gr
 [ -f "$gr" ] || python3 "$gen" --profile "$profile" --seed "$seed" --quiet --out "$gr"
 g++ -std=c++20 -O2 -ffp-contract=off -DKORVANE_SOURCE_DIR="\"$root\"" -I"$root/src" -I"$root/tests" -I"$root/bench" \

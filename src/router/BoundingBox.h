@@ -21,7 +21,7 @@ struct BoundingBox {
   // True when `other` lies within this box.
   bool inside(const BoundingBox& other) const { return inside(other.ll) && inside(other.ur); }
 
-  // Grows the box to contain (x, y). (The spelling is the established name.)
+  // Grows the box to contain (x, y).
   void Bondary(int x, int y) {
     if (x < ll.x) ll.x = x;
     if (y < ll.y) ll.y = y;
@@ -37,7 +37,7 @@ struct BoundingBox {
     const int cy = y < ll.y ? ll.y : (y > ur.y ? ur.y : y);
     return (cy > y ? cy - y : y - cy) + (cx > x ? cx - x : x - cx);
   }
-  // The same; the cell grid and the stamp are not read (the established call form).
+  // The same, for callers that pass the search's cell grid and stamp; neither is read.
   int distance(int x, int y, const CellGrid&, int) const { return distance(x, y); }
   // 0 inside; within the x range the nearer horizontal side, within the y range the nearer
   // vertical side, otherwise the nearest corner.

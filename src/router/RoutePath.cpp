@@ -41,8 +41,8 @@ int GlobalRouter::RoutePath(const Point&, const Point&, const std::vector<RPoint
 }
 
 void GlobalRouter::RipUp(const Point& p1, const Point& p2, const std::vector<RPoint>& path, Net& net) {
-  // Kept as it always was: a connection whose ends share a tile is never ripped up, whatever
-  // its path holds.
+  // A connection whose ends share a tile needs no wire of its own: it is never ripped up,
+  // whatever its path holds.
   if (p1 == p2) return;
   t_ripupPath.start();
   const bool shared = net.twoPins.size() >= 2;

@@ -23,18 +23,20 @@ int takeBest(std::vector<float>& value);
 int breakTries(int acc, int count);
 int partAccuracy(int acc);
 
-// A net split into two sorted parts that share the break pin.
+// A net split into two sorted halves that share the break pin: the lower half (x1, y1, s1) and
+// the upper half (x2, y2, s2).
 struct SplitNet {
   std::vector<int> x1, y1, s1, x2, y2, s2;
-  int i1 = 0, i2 = 0;  // y position of the break pin in part 1 and in part 2
+  int i1 = 0, i2 = 0;  // y position of the break pin in the lower and in the upper half
 };
 
-// Break at y position p (part 1: positions 0..p, part 2: p..d-1).
+// Break at y position p (the lower half: positions 0..p, the upper half: p..d-1).
 void splitAtRow(int d, const int* xs, const int* ys, const int* si, int p, SplitNet& n);
-// Break at x rank p (part 1: ranks 0..p, part 2: p..d-1).
+// Break at x rank p (the lower half: ranks 0..p, the upper half: p..d-1).
 void splitAtColumn(int d, const int* xs, const int* ys, const int* s, int p, SplitNet& n);
 // Split at the corner of a lower-left or lower-right block of the lowest pins that leaves at least
-// two pins outside; false when there is none. Part 1's last pin and part 2's first are the corner.
+// two pins outside; false when there is none. The lower half's last pin and the
+// upper half's first are the corner.
 bool cornerSplit(int d, const int* xs, const int* ys, const int* s, SplitNet& n);
 
 std::vector<int> inverseRanks(int d, const int* s);

@@ -159,11 +159,8 @@ void routeWithLShapes(NetDB& db) {
 }
 
 std::string findGenerator() {
-  for (const std::string& candidate :
-       {std::string(KORVANE_SOURCE_DIR) + "/tools/gen_gr.py", std::string(KORVANE_SOURCE_DIR) + "/bench/gen_gr.py",
-        std::string("/work/shared/bench/gen_gr.py")})
-    if (std::ifstream(candidate)) return candidate;
-  return {};
+  const std::string generator = std::string(KORVANE_SOURCE_DIR) + "/tools/gen_gr.py";
+  return std::ifstream(generator) ? generator : std::string();
 }
 
 bool generateProblem(const std::string& profile, int seed, const std::string& path) {

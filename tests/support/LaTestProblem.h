@@ -28,8 +28,7 @@ TwoPin& addLConnection(NetDB& db, Net& n, const Point& a, const Point& b);
 // first pin; ties to the lower pin index) and routes each with lPath.
 void routeWithLShapes(NetDB& db);
 
-// Path of the problem generator gen_gr.py (in the source tree or the shared bench folder);
-// empty when there is none.
+// Path of the problem generator tools/gen_gr.py of the source tree; empty when there is none.
 std::string findGenerator();
 // Writes a problem with gen_gr.py (profile and seed) into path; returns false if that fails.
 bool generateProblem(const std::string& profile, int seed, const std::string& path);

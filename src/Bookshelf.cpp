@@ -28,7 +28,8 @@
 
 namespace {
 
-constexpr int kMaxLayers = 1000;
+// Layer assignment stores a layer in 8 signed bits.
+constexpr int kMaxLayers = 127;
 
 [[noreturn]] void missingFile(const char* path) {
   std::fflush(stdout);
@@ -295,6 +296,7 @@ struct RouteReader {
   NetDB& db;
   int oNodeCount;
   bool gridSeen = false;
+  int spacingLine = 0;  // where the pitches are complete
 
   void requireGrid(std::string_view keyword) {
     if (!gridSeen) in.fail(format("%s before \"Grid\"", quoted(keyword).c_str()));
@@ -310,6 +312,7 @@ struct RouteReader {
     if (x < 1 || y < 1) in.fail(format("grid size %d x %d is below 1 x 1", x, y));
     if (std::int64_t(x) * y > INT_MAX) in.fail(format("grid %d x %d has too many tiles", x, y));
     if (L < 1 || L > kMaxLayers) in.fail(format("layer count %d is outside 1..%d", L, kMaxLayers));
+    checkGridFits(in, in.line(), x, y, L);
     db.gridX = x, db.gridY = y, db.numLayers = L;
     for (auto* v : {&db.verticalCapacity, &db.horizontalCapacity, &db.minWireWidth, &db.minWireSpacing, &db.viaSpacing,
                     &db.wirePitch, &db.verticalTracks, &db.horizontalTracks})
@@ -401,7 +404,7 @@ struct RouteReader {
     if (!gridSeen) in.fail("no \"Grid\" line in the file");
     if (db.tileWidth < 1 || db.tileHeight < 1)
       in.fail(format("tile size %d x %d is below 1 (is \"TileSize\" missing?)", db.tileWidth, db.tileHeight));
-    deriveTrackCounts(db, in);
+    deriveTrackCounts(db, in, spacingLine);
   }
 };
 
@@ -434,6 +437,7 @@ void read_route_file(const char* path, std::vector<placeCell>& cells, NetDB& db,
       r.layerList(w, db.minWireWidth);
     } else if (w == "MinWireSpacing") {
       r.layerList(w, db.minWireSpacing);
+      r.spacingLine = in.line();
     } else if (w == "ViaSpacing") {
       r.layerList(w, db.viaSpacing);
     } else if (w == "GridOrigin") {
@@ -597,6 +601,9 @@ void Input_DAC(const char* auxPath, const char* plPath, NetDB& db, parameterSet&
   read_route_file(route.c_str(), cells, db, oNodeCount);
   read_place_file(plPath, cells, oNodeCount);
   read_net_file(nets.c_str(), cells, db, params, oNodeCount);
+  int netId = 0;
+  if (const char* dir = unusedDirection(db, netId))
+    fatalError(route, format("no layer has %s capacity, but net %d needs a %s wire", dir, netId, dir));
   adjust_capacity(cells, db);
 }
 

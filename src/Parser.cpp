@@ -1,5 +1,7 @@
 #include "Parser.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -144,7 +146,8 @@ void Input_Setting(const char* path, NetDB&, parameterSet& params) {
 
 namespace {
 
-constexpr int kMaxLayers = 1000;
+// Layer assignment stores a layer in 8 signed bits.
+constexpr int kMaxLayers = 127;
 
 // Per-layer list: two descriptive words, then one non-negative integer per layer.
 void readLayerList(TextInput& in, int layers, std::vector<int>& out, const char* what) {
@@ -157,8 +160,9 @@ void readLayerList(TextInput& in, int layers, std::vector<int>& out, const char*
   }
 }
 
-// Reads the next whole line as the given leading words followed by `count` integers.
-void parseLineInts(TextInput& in, std::initializer_list<const char*> words, int* values, int count, const char* what) {
+// Reads the next whole line as the given leading words followed by `count` integers; returns
+// the line's number, for complaints about the values.
+int parseLineInts(TextInput& in, std::initializer_list<const char*> words, int* values, int count, const char* what) {
   const int lineNo = in.line();
   const std::string_view line = in.restOfLine();
   std::size_t p = 0;
@@ -172,17 +176,44 @@ void parseLineInts(TextInput& in, std::initializer_list<const char*> words, int*
     if (next() != w) in.failAt(lineNo, format("expected %s", what));
   for (int i = 0; i < count; ++i)
     if (!parseInt(next(), values[i])) in.failAt(lineNo, format("expected %s", what));
+  return lineNo;
 }
 
 }  // namespace
 
-void deriveTrackCounts(NetDB& db, TextInput& in) {
+// Measured on this router with next to no nets: about 220 bytes per tile for the planar
+// structures and 16 more per tile and layer. The estimate stays below that, so only a grid that
+// surely cannot fit in physical memory is refused; any other shortage ends as an allocation failure.
+void checkGridFits(TextInput& in, int line, int gridX, int gridY, int layers) {
+  const double tiles = double(gridX) * double(gridY);
+  const double need = tiles * (192.0 + 16.0 * layers);
+  const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGE_SIZE);
+  if (pages <= 0 || pageSize <= 0) return;
+  const double have = double(pages) * double(pageSize);
+  if (need > have)
+    in.failAt(line, format("grid %d x %d x %d needs about %.1f GB of memory, more than the %.1f GB of this machine",
+                           gridX, gridY, layers, need / 1e9, have / 1e9));
+}
+
+const char* unusedDirection(const NetDB& db, int& netId) {
+  const bool noH = db.totalHorizontalTracks == 0, noV = db.totalVerticalTracks == 0;
+  if (!noH && !noV) return nullptr;
+  for (const Net& n : db.nets)
+    for (const Point& p : n.pins2D) {
+      const char* dir = noH && p.x != n.pins2D[0].x ? "horizontal" : noV && p.y != n.pins2D[0].y ? "vertical" : nullptr;
+      if (dir) return netId = n.id, dir;
+    }
+  return nullptr;
+}
+
+void deriveTrackCounts(NetDB& db, TextInput& in, int line) {
   db.totalVerticalTracks = 0;
   db.totalHorizontalTracks = 0;
   for (std::size_t i = 0; i < std::size_t(db.numLayers); ++i) {
     const std::int64_t pitch = std::int64_t(db.minWireWidth[i]) + db.minWireSpacing[i];
     if (pitch < 1 || pitch > INT_MAX)
-      in.fail(
+      in.failAt(
+          line > 0 ? line : in.line(),
           format("wire pitch (width + spacing) of layer %zu is %lld, expected at least 1", i + 1, (long long)pitch));
     db.wirePitch[i] = int(pitch);
     db.verticalTracks[i] = db.verticalCapacity[i] / db.wirePitch[i];
@@ -201,37 +232,41 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
   std::printf("read %s\n", path);
 
   int grid[3];
-  parseLineInts(in, {"grid"}, grid, 3, "\"grid\" and three integers");
+  const int gridLine = parseLineInts(in, {"grid"}, grid, 3, "\"grid\" and three integers");
   db.gridX = grid[0], db.gridY = grid[1], db.numLayers = grid[2];
-  if (db.gridX < 1 || db.gridY < 1) in.fail(format("grid size %d x %d is below 1 x 1", db.gridX, db.gridY));
+  if (db.gridX < 1 || db.gridY < 1) in.failAt(gridLine, format("grid size %d x %d is below 1 x 1", db.gridX, db.gridY));
   if (std::int64_t(db.gridX) * db.gridY > INT_MAX)
-    in.fail(format("grid %d x %d has too many tiles", db.gridX, db.gridY));
+    in.failAt(gridLine, format("grid %d x %d has too many tiles", db.gridX, db.gridY));
   if (db.numLayers < 1 || db.numLayers > kMaxLayers)
-    in.fail(format("layer count %d is outside 1..%d", db.numLayers, kMaxLayers));
+    in.failAt(gridLine, format("layer count %d is outside 1..%d", db.numLayers, kMaxLayers));
+  checkGridFits(in, gridLine, db.gridX, db.gridY, db.numLayers);
 
   const std::size_t L = std::size_t(db.numLayers);
   for (auto* v : {&db.verticalCapacity, &db.horizontalCapacity, &db.minWireWidth, &db.minWireSpacing, &db.viaSpacing,
                   &db.wirePitch, &db.verticalTracks, &db.horizontalTracks})
     v->assign(L, 0);
   readLayerList(in, db.numLayers, db.verticalCapacity, "vertical capacity");
+  const int verticalLine = in.line();
   readLayerList(in, db.numLayers, db.horizontalCapacity, "horizontal capacity");
+  const int horizontalLine = in.line();
   readLayerList(in, db.numLayers, db.minWireWidth, "minimum width");
   readLayerList(in, db.numLayers, db.minWireSpacing, "minimum spacing");
+  const int spacingLine = in.line();
   readLayerList(in, db.numLayers, db.viaSpacing, "via spacing");
 
-  deriveTrackCounts(db, in);
+  deriveTrackCounts(db, in, spacingLine);  // the spacing list completes the pitch
 
   in.restOfLine();
   int origin[4];
-  parseLineInts(in, {}, origin, 4, "the grid origin and tile size (four integers)");
+  const int originLine = parseLineInts(in, {}, origin, 4, "the grid origin and tile size (four integers)");
   db.originX = origin[0], db.originY = origin[1], db.tileWidth = origin[2], db.tileHeight = origin[3];
   if (db.tileWidth < 1 || db.tileHeight < 1)
-    in.fail(format("tile size %d x %d is below 1", db.tileWidth, db.tileHeight));
+    in.failAt(originLine, format("tile size %d x %d is below 1", db.tileWidth, db.tileHeight));
 
   in.skipBlankLines();
   int netCount = 0;
-  parseLineInts(in, {"num", "net"}, &netCount, 1, "\"num net\" and the net count");
-  if (netCount < 0) in.fail(format("net count %d is negative", netCount));
+  const int countLine = parseLineInts(in, {"num", "net"}, &netCount, 1, "\"num net\" and the net count");
+  if (netCount < 0) in.failAt(countLine, format("net count %d is negative", netCount));
   std::printf("Number of nets: %d\n", netCount);
 
   db.repeatPinCount.assign(std::size_t(db.gridX), std::vector<int>(std::size_t(db.gridY), 0));
@@ -242,10 +277,19 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
   PinSet seen3D, seen2D;
   for (int n = 0; n < netCount; ++n) {
     in.requireWord("a net name");
-    current.id = in.requireInt("the net id");
-    const int pins = in.requireInt("the pin count");
+    // The header's four fields share one line, so a short net list cannot swallow what follows.
+    const int headerLine = in.line();
+    auto headerInt = [&](const char* what) {
+      if (in.lineExhausted())
+        in.failAt(headerLine, format("net header ends before %s; a net header is one line of name, id, pin count "
+                                     "and minimum width (%d nets announced)",
+                                     what, netCount));
+      return in.requireInt(what);
+    };
+    current.id = headerInt("the net id");
+    const int pins = headerInt("the pin count");
     if (pins < 0) in.fail(format("pin count %d is negative", pins));
-    in.requireInt("the net's minimum width");
+    headerInt("the net's minimum width");
     in.restOfLine();  // an optional layer range and weight; no stage uses them
     current.pins2D.clear();
     current.pins3D.clear();
@@ -273,6 +317,11 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
     const bool tooMany = current.pins3D.size() > std::size_t(params.ignoredNetThreshold);
     if (!tooMany && current.pins2D.size() > 1) db.nets.push_back(current);
   }
+
+  int netId = 0;
+  if (const char* dir = unusedDirection(db, netId))
+    in.failAt(dir[0] == 'h' ? horizontalLine : verticalLine,
+              format("no layer has %s capacity, but net %d needs a %s wire", dir, netId, dir));
 
   // Adjustments: a clean end of file right after the nets means none.
   in.restOfLine();

@@ -17,5 +17,13 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params);
 void Input_DAC(const char* auxPath, const char* plPath, NetDB& db, parameterSet& params);
 
 // Pitches and track counts of every layer from its capacities, widths and spacings; a pitch
-// below 1 or totals beyond 32 bits end the run with an error at the reader's current line.
-void deriveTrackCounts(NetDB& db, TextInput& in);
+// below 1 or totals beyond 32 bits end the run with an error at `line` (0: the reader's current line).
+void deriveTrackCounts(NetDB& db, TextInput& in, int line = 0);
+
+// Ends the run with an error at `line` when the grid's estimated memory exceeds the machine's
+// physical memory.
+void checkGridFits(TextInput& in, int line, int gridX, int gridY, int layers);
+
+// "horizontal" or "vertical" when no layer has tracks in that direction but a kept net has pins
+// that only a wire in it can join (netId names the first such net); null otherwise.
+const char* unusedDirection(const NetDB& db, int& netId);

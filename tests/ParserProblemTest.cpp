@@ -142,25 +142,32 @@ TEST(ProblemReader, LongLinesAndManyPinsReadLikeShortOnes) {
 TEST(ProblemReader, RejectsBrokenFilesWithOneClearLine) {
   const std::string head = kHeader;
   const std::string oneNet = "num net 1\nn 1 2 1\n5 5 1\n15 5 1\n\n";
+  const std::string noHorizontal = std::string(head).replace(head.find("\t20 0"), 5, "\t0 0");
   const struct {
     const char* name;
     std::string text;
     const char* mustSay;
   } kBroken[] = {
       {"grid line cut short", "grid 4 3\n", "line 1"},
-      {"grid of zero columns", "grid 0 3 2\n", "below 1"},
+      {"grid of zero columns", "grid 0 3 2\n", "line 1: grid size 0 x 3 is below 1"},
       {"grid too large", "grid 65536 65536 2\n", "too many tiles"},
-      {"no layers", "grid 4 3 0\n", "layer count"},
+      {"grid beyond any memory", "grid 40000 40000 2\n", "line 1: grid 40000 x 40000 x 2 needs about"},
+      {"no layers", "grid 4 3 0\n", "line 1: layer count 0"},
+      {"more layers than layer assignment holds", "grid 4 3 128\n", "line 1: layer count 128 is outside 1..127"},
       {"capacity not a number", "grid 4 3 2\nvertical capacity 0 2x\n", "line 2"},
       {"zero pitch",
        "grid 4 3 1\nvertical capacity 4\nhorizontal capacity 4\nminimum width 0\nminimum spacing 0\nvia spacing 1\n",
-       "pitch"},
+       "line 5: wire pitch (width + spacing) of layer 1 is 0"},
       {"zero tile size",
        "grid 4 3 1\nvertical capacity 4\nhorizontal capacity 4\nminimum width 1\nminimum spacing 1\nvia spacing 1\n"
        "0 0 0 10\n",
-       "tile size"},
+       "line 7: tile size 0 x 10"},
       {"net count missing", head + "num net\n", "net count"},
-      {"negative net count", head + "num net -3\n", "negative"},
+      {"negative net count", head + "num net -3\n", "line 9: net count -3 is negative"},
+      {"net count beyond the nets", head + "num net 2\nn 1 2 1\n5 5 1\n15 5 1\n1\n0 0 1 1 0 1 10\n",
+       "line 13: net header ends before the net id"},
+      {"horizontal wire but no horizontal layer", noHorizontal + oneNet,
+       "line 3: no layer has horizontal capacity, but net 1 needs a horizontal wire"},
       {"file ends inside a net", head + "num net 1\nn 1 3 1\n5 5 1\n15 5", "end of file"},
       {"pin outside the grid", head + "num net 1\nn 1 2 1\n5 5 1\n45 5 1\n", "outside"},
       {"pin below the origin", head + "num net 1\nn 1 2 1\n5 5 1\n5 -15 1\n", "outside"},

@@ -25,7 +25,8 @@ namespace fluteBreaking {
 
 BreakScores scoreBreaks(int d, const int* xs, const int* ys, const int* s, const int* si, int acc, bool lengthOnly) {
   BreakScores b;
-  b.lb = std::max(2, (d + 2 - 2 * acc) / 4);
+  // Any accuracy of d or more already gives the widest range; the clamp keeps 2 * acc in range.
+  b.lb = std::max(2, (d + 2 - 2 * std::min(acc, d)) / 4);
   b.ub = d - 1 - b.lb;
 
   const float wc = float(7.4 / double((d + 10) * (d - 3)));

@@ -32,6 +32,7 @@ int flute_wl(int d, const int* x, const int* y, int acc) {
 }
 
 int flutes_wl_LD(int d, const int* xs, const int* ys, const int* s) {
+  if (d < 2 || d > 9) return 0;  // as flutes_LD: no table covers these degrees
   if (d <= 3) return (xs[d - 1] - xs[0]) + (ys[d - 1] - ys[0]);
   const LutQuery q = lutQuery(d, xs, ys, s);
   int length = 0;

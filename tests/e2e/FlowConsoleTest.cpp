@@ -171,6 +171,37 @@ TEST(WholeRun, UnwritableOutputEndsWithStatusOneAfterTheRun) {
   EXPECT_THAT(r.out, HasSubstr("!!!!!!!!!  CPU  Total Time: "));
 }
 
+// Each writer of the report (after layer assignment, after the 3D stage), with and without the result.
+TEST(WholeRun, UnwritableReportAloneEndsWithStatusOne) {
+  for (const char* extra : {"", "Output Routing Result = No\n", "3D Optimization Iteration = 1\n",
+                            "3D Optimization Iteration = 1\nOutput Routing Result = No\n"}) {
+    SCOPED_TRACE(extra);
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("r.out.ofinfo"));  // cannot be opened as a file
+    const RunResult r = route(kSource + "/examples/tiny.gr", dir.write("p.set", settings(3, extra)), dir.file("r.out"));
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.err, "Error: " + dir.file("r.out.ofinfo") + ": cannot write\n");
+  }
+}
+
+TEST(WholeRun, RunningOutOfMemoryEndsWithOneLine) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+  // 1000 x 1000 tiles on 8 layers take about 360 MB; the process may have 200 MB.
+  const std::string gr =
+      "grid 1000 1000 8\nvertical capacity 2 2 2 2 2 2 2 2\nhorizontal capacity 2 2 2 2 2 2 2 2\n"
+      "minimum width 1 1 1 1 1 1 1 1\nminimum spacing 1 1 1 1 1 1 1 1\nvia spacing 1 1 1 1 1 1 1 1\n"
+      "0 0 10 10\n\nnum net 1\na 0 2 1\n5 5 1\n55 95 1\n";
+  TempDir dir;
+  const RunResult r = runProcess("/bin/sh",
+                                 {"-c", "ulimit -v 200000 && exec \"$0\" \"$@\"", KORVANE_EXE, "ISPD",
+                                  dir.write("big.gr", gr), dir.write("p.set", "Via cost = 1\n"), dir.file("o")},
+                                 KORVANE_BINARY_DIR);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "Error: out of memory: the design needs more memory than the process can have\n");
+}
+
 TEST(WholeRun, MissingSteinerTablesEndTheRun) {
   TempDir dir;
   const std::string set = dir.write("p.set", "Maze Routing Iteration = 5\n");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <random>
 #include <string>
@@ -33,6 +34,25 @@ TEST(FluteLengthOnly, ThreePinsGiveTheHalfPerimeterInAnyOrder) {
   for (const auto& o : orders) {
     const int px[] = {x[o[0]], x[o[1]], x[o[2]]}, py[] = {y[o[0]], y[o[1]], y[o[2]]};
     EXPECT_EQ(flute_wl(3, px, py, 3), 13);
+  }
+}
+
+// Outside the table's degrees the estimator answers as flutes_LD does; an accuracy of INT_MAX
+// saturates like any accuracy beyond the net's needs (2 * acc must not wrap).
+TEST(FluteLengthOnly, DegreesWithoutATableAndTheLargestAccuracy) {
+  useSteinerTables();
+  std::mt19937 rng(5);
+  const RandomNet ten = randomNet(rng, 10, 100);
+  EXPECT_EQ(flutes_wl_LD(0, ten.xs.data(), ten.ys.data(), ten.s.data()), 0);
+  EXPECT_EQ(flutes_wl_LD(10, ten.xs.data(), ten.ys.data(), ten.s.data()),
+            flutes_LD(10, ten.xs.data(), ten.ys.data(), ten.s.data()).length);
+  for (int k = 0; k < 40; ++k) {
+    const int d = 10 + k % 4;  // every break is tried at each level: keep the nets small
+    const RandomNet net = randomNet(rng, d, k % 2 ? 20 : 1000);
+    SCOPED_TRACE(testing::Message() << "net of " << d << " pins");
+    EXPECT_EQ(flute_wl(d, net.x.data(), net.y.data(), INT_MAX), flute_wl(d, net.x.data(), net.y.data(), INT_MAX / 2));
+    EXPECT_EQ(flute(d, net.x.data(), net.y.data(), INT_MAX).length,
+              flute(d, net.x.data(), net.y.data(), INT_MAX / 2).length);
   }
 }
 

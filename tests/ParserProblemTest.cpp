@@ -181,7 +181,8 @@ TEST(ProblemReader, RejectsBrokenFilesWithOneClearLine) {
       {"adjustment count garbage", head + oneNet + "many\n", "adjustment count"},
   };
   TempDir dir;
-  const std::string set = dir.write("p.set", "Via cost = 1\n");
+  // A bounded maze stage, so that a design that cannot be routed still ends.
+  const std::string set = dir.write("p.set", "Via cost = 1\nMaze Routing Iteration = 5\n");
   for (const auto& c : kBroken) {
     SCOPED_TRACE(c.name);
     const std::string path = dir.write("bad.gr", c.text);

@@ -30,6 +30,12 @@ namespace {
 constexpr double kMazeTimeLimit = 3000000.0;
 // ScoreNets rebuilds the maze rip-up list every this many rounds.
 constexpr int kRescoreInterval = 15;
+// Once the maze cost schedule is fixed, the stage gives up after this many rounds in a row
+// without a new lowest total overflow. A stalled design reroutes the same connections onto
+// the same edges for ever (their own edges cost them nothing, so history never rises);
+// designs that do converge find a new lowest value within a few tens of rounds.
+constexpr int kMazeStallRounds = 200;
+constexpr float kCostOffsetFloor = 10.0f;
 
 int spanX(const TwoPin& t) { return std::abs(t.p1.x - t.p2.x); }
 int spanY(const TwoPin& t) { return std::abs(t.p1.y - t.p2.y); }
@@ -155,13 +161,18 @@ void mazeStage(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, cons
   router.initialFunc_2Dmap(2);
 
   std::vector<Order> ripupList;
+  int bestOF = router.totalOF, staleRounds = 0;
   for (int r = 0; r < params.mazeIteration; ++r) {
     if (r % kRescoreInterval == 0) ScoreNets(router, ripupList, orders, db.nets, r);
     if (r == params.historyStartRound) router.historyOn = true;
+    // Whether this round's costs equal the previous round's: only then can a round without
+    // gain count towards a stall.
+    const bool scheduleFixed =
+        r > params.historyStartRound && r > params.costRelaxRound && router.costOffset <= kCostOffsetFloor;
     if (r >= params.costRelaxRound) {
       // Late rounds trade wirelength for overflow: no bend cost, a shrinking offset.
       router.via_cost = 0.0f;
-      router.costOffset = std::max(router.costOffset - 10.0f, 10.0f);
+      router.costOffset = std::max(router.costOffset - 10.0f, kCostOffsetFloor);
       router.initialFunc_2Dmap(2);
     }
     std::printf("Round=%d", r);
@@ -194,6 +205,13 @@ void mazeStage(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, cons
                 maxOverflow(router), router.Wlen2D, count);
     std::fflush(stdout);
     if (router.totalOF <= params.mazeStopOverflow || seconds >= kMazeTimeLimit + 1.0) break;
+    if (router.totalOF < bestOF) {
+      bestOF = router.totalOF;
+      staleRounds = 0;
+    } else if (scheduleFixed && ++staleRounds >= kMazeStallRounds) {
+      std::printf("Maze routing stopped: no progress in %d rounds\n", kMazeStallRounds);
+      break;
+    }
   }
   std::printf("Maze Routing costs %g seconds\n\n", secondsSince(start));
 }

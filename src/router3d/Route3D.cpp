@@ -5,6 +5,9 @@
 // (short paths of short nets first). Each further round throws the layered solution away,
 // re-runs the negotiated layer assignment on the current planar routes, commits its result,
 // repairs, re-scores and reroutes again; round 2 prices with the flatter curve (mode 2).
+// Before it is committed, every path gets the vias from its ends up to the pins of its net on
+// those tiles. The stage ends by checking that every net joins all its pins, each on its own
+// layer.
 
 #include "router3d/Route3D.h"
 

@@ -101,11 +101,13 @@ bool main_ISPD(NetDB& db, parameterSet& params, const char* outputPath) {
 
   // A failed write is reported by its writer; the run finishes the other output first.
   bool written = true;
+  bool connected = true;
   const std::string reportPath = std::string(outputPath) + ".ofinfo";
   if (params.optimization3DIteration != 0) {
     std::printf("Start 3D GlobalRouting....\n");
     graph.convertLAtoGR(db);
-    Route3D(router, db, orders, graph, params);
+    // An open net is an error, but the files are still written for inspection.
+    connected = Route3D(router, db, orders, graph, params);
   }
   const std::clock_t outputStart = std::clock();
   if (params.outputRoutingResult) {
@@ -120,7 +122,7 @@ bool main_ISPD(NetDB& db, parameterSet& params, const char* outputPath) {
     written = ok && written;
   }
   std::printf("Output File costs %g seconds\n\n", cpuSecondsBetween(outputStart, std::clock()));
-  return written;
+  return written && connected;
 }
 
 int korvaneMain(int argc, char** argv) {
@@ -163,7 +165,7 @@ int korvaneMain(int argc, char** argv) {
     params.outputRoutingResult = false;
     params.outputOverflowInfo = false;
     printInputTime();
-    main_ISPD(db, params, "");
+    written = main_ISPD(db, params, "");
   } else {
     usage();
   }

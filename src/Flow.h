@@ -5,7 +5,8 @@ struct NetDB;
 struct parameterSet;
 
 // Routes the database with the given parameters and writes the results under outputPath;
-// false when an output file could not be written (its writer has said so on stderr).
+// false when an output file could not be written or the layered stage left a net open (both
+// said on stderr).
 bool main_ISPD(NetDB& db, parameterSet& params, const char* outputPath);
 
 // The whole program: modes, readers and the flow; returns the exit status.

@@ -5,6 +5,9 @@
 // (short paths of short nets first). Each further round throws the layered solution away,
 // re-runs the negotiated layer assignment on the current planar routes, commits its result,
 // repairs, re-scores and reroutes again; round 2 prices with the flatter curve (mode 2).
+// Before it is committed, every path gets the vias from its ends up to the pins of its net on
+// those tiles. The stage ends by checking that every net joins all its pins, each on its own
+// layer.
 
 #include "router3d/Route3D.h"
 
@@ -12,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <numeric>
 
 #include "db/NetDB.h"
 #include "db/Report.h"
@@ -42,23 +46,131 @@ Net* netOf(NetDB& db, const Order& o) {
   return &db.nets[std::size_t(i)];
 }
 
-void commitAll(GlobalRouter& router, NetDB& db, std::vector<Order>& orders) {
+// Searches start and end on the lowest layer, and layer assignment stacks a connection's end
+// only to one layer of its tile; pins above need the via stack from there. The highest pin
+// layer of every net tells at once where nothing is to be added (every pin on the lowest layer).
+class PinStacks {
+ public:
+  PinStacks(const NetDB& db, int layers) : layers(layers) {
+    top.reserve(db.nets.size());
+    for (const Net& n : db.nets) {
+      int z = 0;
+      for (const Point& p : n.pins3D) z = std::max(z, p.z);
+      top.push_back(z);
+    }
+  }
+
+  // Adds to the path the vias at each end tile between the layer the path ends on there and
+  // every pin of the net on that tile. Units the path already has are not added again (a
+  // single-connection net would count them twice). Call it only on a path not committed.
+  void add(TwoPin& t, const Net& n) const {
+    const std::size_t i = std::size_t(t.netIndex);
+    if (i < top.size() && top[i] == 0 && t.p1.z <= 0 && t.p2.z <= 0) return;
+    for (const Point end : {t.p1, t.p2}) {
+      int lo = std::numeric_limits<int>::max(), hi = -1;
+      for (const Point& p : n.pins3D)
+        if (p.x == end.x && p.y == end.y) lo = std::min(lo, p.z), hi = std::max(hi, p.z);
+      if (hi < 0) continue;  // no pin here: a Steiner point, joined by the other connections
+      const int z = std::clamp(end.z, 0, layers - 1);
+      for (int l = std::min(z, lo); l < std::max(z, hi); ++l) {
+        const RPoint via(end.x, end.y, l, 2);
+        if (std::none_of(t.path.begin(), t.path.end(), [&](const RPoint& u) { return eqRPoint()(u, via); }))
+          t.path.push_back(via);
+      }
+    }
+  }
+
+ private:
+  int layers;
+  std::vector<int> top;  // highest pin layer per net index
+};
+
+void commitAll(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, const PinStacks& stacks) {
   for (Net& n : db.nets) n.wireLength = 0;
   for (Order& o : orders)
-    if (Net* n = netOf(db, o)) router.Route3DPath(o.twoPin->path, *n);
+    if (Net* n = netOf(db, o)) {
+      stacks.add(*o.twoPin, *n);
+      router.Route3DPath(o.twoPin->path, *n);
+    }
 }
 
-void repair(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, BoundingBox& box) {
+// Rips up, searches and commits one connection; returns the search's result, negative when
+// it found nothing and the old path went back in.
+int reroute(GlobalRouter& router, TwoPin* t, Net& n, BoundingBox& box, const PinStacks& stacks) {
+  router.RipUp3D(t->path, n);
+  const int result = router.MultiMaze3D(t, n, kNoLengthBound, box);
+  if (result >= 0) stacks.add(*t, n);
+  router.Route3DPath(t->path, n);
+  return result;
+}
+
+void repair(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, BoundingBox& box, const PinStacks& stacks) {
   for (Order& o : orders) {
     TwoPin* t = o.twoPin;
     if (!t->needRoute) continue;
     Net* n = netOf(db, o);
     if (n == nullptr) continue;
-    router.RipUp3D(t->path, *n);
-    t->overflow = router.MultiMaze3D(t, *n, kNoLengthBound, box);
-    router.Route3DPath(t->path, *n);
+    t->overflow = reroute(router, t, *n, box, stacks);
+    if (t->overflow < 0) {
+      std::fflush(stdout);
+      std::fprintf(stderr, "Warning: net n%d: no layered path repairs a connection it lost in layer assignment\n",
+                   n->id);
+    }
   }
   for (Order& o : orders) o.twoPin->needRoute = false;
+}
+
+// Every pin of the net, on its own layer, in one piece of the net's committed units.
+bool joinsAllPins(const GlobalRouter& router, const Net& n, std::vector<std::int64_t>& nodes,
+                  std::vector<std::int64_t>& ends, std::vector<int>& parent) {
+  const std::int64_t xs = router.xNum, ys = router.yNum;
+  auto node = [&](int x, int y, int z) { return (std::int64_t(z) * ys + y) * xs + x; };
+  ends.clear();
+  auto addUnit = [&](const RPoint& u) {
+    ends.push_back(node(u.x, u.y, u.z));
+    ends.push_back(u.hori == 1   ? node(u.x + 1, u.y, u.z)
+                   : u.hori == 0 ? node(u.x, u.y + 1, u.z)
+                                 : node(u.x, u.y, u.z + 1));
+  };
+  if (n.twoPins.size() == 1)
+    for (const RPoint& u : n.twoPins.front().path) addUnit(u);
+  else
+    n.routedEdges.forEach(addUnit);
+  nodes.assign(ends.begin(), ends.end());
+  std::sort(nodes.begin(), nodes.end());
+  nodes.erase(std::unique(nodes.begin(), nodes.end()), nodes.end());
+  parent.resize(nodes.size());
+  std::iota(parent.begin(), parent.end(), 0);
+  auto indexOf = [&](std::int64_t v) {
+    const auto it = std::lower_bound(nodes.begin(), nodes.end(), v);
+    return it != nodes.end() && *it == v ? int(it - nodes.begin()) : -1;
+  };
+  auto root = [&](int a) {
+    while (parent[a] != a) a = parent[a] = parent[parent[a]];
+    return a;
+  };
+  for (std::size_t k = 0; k < ends.size(); k += 2) parent[root(indexOf(ends[k]))] = root(indexOf(ends[k + 1]));
+  int first = -1;
+  for (const Point& p : n.pins3D) {
+    const int i = indexOf(node(p.x, p.y, p.z));
+    if (i < 0) return false;
+    if (first < 0) first = root(i);
+    if (root(i) != first) return false;
+  }
+  return true;
+}
+
+// Reports every net the stage leaves open on standard error; true when there is none.
+bool allNetsJoined(const GlobalRouter& router, const NetDB& db) {
+  std::vector<std::int64_t> nodes, ends;
+  std::vector<int> parent;
+  int open = 0;
+  for (const Net& n : db.nets)
+    if (!joinsAllPins(router, n, nodes, ends, parent)) {
+      if (open++ == 0) std::fflush(stdout);
+      std::fprintf(stderr, "Error: net n%d: the layered routes leave a pin unconnected\n", n.id);
+    }
+  return open == 0;
 }
 
 void scoreAndSort(NetDB& db, std::vector<Order>& orders) {
@@ -75,7 +187,7 @@ void printTotalTime() { std::printf("!!!!!!!!!  CPU  Total Time: %g seconds  !!!
 // One round of rerouting over the sorted list; keepResults stores each search's result in
 // the connection's overflow (every round but the first).
 void rerouteRound(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, BoundingBox& box, Timer& roundTimer,
-                  bool keepResults) {
+                  const PinStacks& stacks, bool keepResults) {
   const int count = int(orders.size());
   const int step = count <= 39 ? 1 : count / 20;
   for (int i = 0; i < count; ++i) {
@@ -89,10 +201,8 @@ void rerouteRound(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, B
                   router.totalVia, static_cast<long long>(totalWL), router.totalOF);
       std::fflush(stdout);
     }
-    router.RipUp3D(t->path, *n);
-    const int result = router.MultiMaze3D(t, *n, kNoLengthBound, box);
+    const int result = reroute(router, t, *n, box, stacks);
     if (keepResults) t->overflow = result;
-    router.Route3DPath(t->path, *n);
   }
 }
 
@@ -104,7 +214,7 @@ void roundEnd(GlobalRouter& router, Timer& roundTimer) {
 
 }  // namespace
 
-void Route3D(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, Graph& graph, parameterSet& params) {
+bool Route3D(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, Graph& graph, parameterSet& params) {
   Timer roundTimer;
   roundTimer.start();
   BoundingBox box;
@@ -119,14 +229,15 @@ void Route3D(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, Graph&
   router.baseCost = 1000.0f;
   router.costMode3D = 0;
   router.initialFunc_3Dmap(0);
-  commitAll(router, db, orders);
-  repair(router, db, orders, box);
+  const PinStacks stacks(db, router.zNum);
+  commitAll(router, db, orders, stacks);
+  repair(router, db, orders, box, stacks);
   router.costMode3D = 0;
   router.initialFunc_3Dmap(0);
   scoreAndSort(db, orders);
 
   std::printf("===================The first round of 3D post optimization===================\n");
-  rerouteRound(router, db, orders, box, roundTimer, false);
+  rerouteRound(router, db, orders, box, roundTimer, stacks, false);
   roundEnd(router, roundTimer);
 
   for (int r = 1; r < params.optimization3DIteration;) {
@@ -141,20 +252,21 @@ void Route3D(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, Graph&
 
     router.reset3DGraph();
     graph.convertLAtoGR(db);
-    commitAll(router, db, orders);
+    commitAll(router, db, orders, stacks);
     router.costMode3D = r == 1 ? 2 : 0;
     router.initialFunc_3Dmap(2);
-    repair(router, db, orders, box);
+    repair(router, db, orders, box, stacks);
     scoreAndSort(db, orders);
 
     ++r;
     std::printf("===================The %dth round of 3D post optimization===================\n", r);
     roundTimer.reset();
     roundTimer.start();
-    rerouteRound(router, db, orders, box, roundTimer, true);
+    rerouteRound(router, db, orders, box, roundTimer, stacks, true);
     roundEnd(router, roundTimer);
   }
   printCPUTime();
+  return allNetsJoined(router, db);
 }
 
 bool GlobalRouter::isNeedRoute(TwoPin* twoPin, Net&) const { return twoPin->path.size() != 1; }

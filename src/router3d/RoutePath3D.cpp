@@ -70,11 +70,12 @@ void GlobalRouter::RipUp3D(std::vector<RPoint>& path, Net& net) {
   t_ripupPath.start();
   const bool shared = net.twoPins.size() >= 2;
   for (const RPoint& u : path) {
-    if (shared) {
-      net.routedEdges.eraseOne(u);
-      if (net.routedEdges.count(u) > 0) continue;
-    }
+    // A unit the net does not hold was never counted for it: taking it out would lower
+    // another net's demand.
+    if (shared && !net.routedEdges.eraseOne(u)) continue;
+    if (shared && net.routedEdges.count(u) > 0) continue;
     int* usage = usageOf(*this, u);
+    if (usage != nullptr && *usage == 0) continue;
     --net.wireLength;
     if (u.hori == 2)
       --totalVia;

@@ -118,6 +118,29 @@ TEST(Route3DRounds, PrintsProgressAtEveryStepAndSkipsOneUnitPaths) {
   }
 }
 
+// A connection no layered path can repair (no layer has horizontal tracks) is a warning naming
+// its net; the net left open fails the stage, and a net routed elsewhere is not named.
+TEST(Route3DRounds, AnOpenNetIsNamedAndFailsTheStage) {
+  NetDB db = makeGridDB(6, 6, {0, 0}, {3, 3});
+  addLConnection(db, addNet(db, 8, {Point(1, 1), Point(1, 4)}), Point(1, 1), Point(1, 4));
+  TwoPin& lost = addLConnection(db, addNet(db, 7, {Point(0, 0), Point(3, 0)}), Point(0, 0), Point(3, 0));
+  lost.path.clear();
+  lost.needRoute = true;
+  auto router = routerFor(db, 1);
+  Graph graph;
+  std::vector<Order> orders = ordersOf(db);
+  parameterSet params;
+  params.optimization3DIteration = 1;
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(Route3D(*router, db, orders, graph, params));
+  const std::string err = testing::internal::GetCapturedStderr();
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(err,
+            "Warning: net n7: no layered path repairs a connection it lost in layer assignment\n"
+            "Error: net n7: the layered routes leave a pin unconnected\n");
+}
+
 std::filesystem::path workDir() {
   const std::filesystem::path dir = std::filesystem::path(KORVANE_BINARY_DIR) / "tests" / "route3d";
   std::filesystem::create_directories(dir);

@@ -104,6 +104,13 @@ TEST(LayeredCommit, ASharedUnitIsPaidOnceByItsNet) {
   r->RipUp3D(b, n);
   EXPECT_EQ(r->grid.usage3D.at(0, 1, 1).x, 0);
   EXPECT_EQ(n.wireLength, 0);
+  // Once another net holds the unit, a rip-up by a net that does not changes nothing.
+  Net other;
+  other.twoPins.resize(1);
+  r->Route3DPath(b, other);
+  r->RipUp3D(b, n);
+  EXPECT_EQ(r->grid.usage3D.at(0, 1, 1).x, 1);
+  EXPECT_EQ(r->Wlen2D, 1);
 }
 
 TEST(LayeredCommit, ASingleConnectionPaysEveryStep) {

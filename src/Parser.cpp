@@ -237,11 +237,12 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
   db.repeatPinCount.assign(std::size_t(db.gridX), std::vector<int>(std::size_t(db.gridY), 0));
   db.pinCount.assign(std::size_t(db.gridX), std::vector<int>(std::size_t(db.gridY), 0));
   db.nets.clear();
+  db.netNames.clear();
 
   Net current;
   PinSet seen3D, seen2D;
   for (int n = 0; n < netCount; ++n) {
-    in.requireWord("a net name");
+    const std::string_view name = in.requireWord("a net name");
     current.id = in.requireInt("the net id");
     const int pins = in.requireInt("the pin count");
     if (pins < 0) in.fail(format("pin count %d is negative", pins));
@@ -271,7 +272,10 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
       ++db.pinCount[pt.x][pt.y];
     }
     const bool tooMany = current.pins3D.size() > std::size_t(params.ignoredNetThreshold);
-    if (!tooMany && current.pins2D.size() > 1) db.nets.push_back(current);
+    if (!tooMany && current.pins2D.size() > 1) {
+      db.nets.push_back(current);
+      db.netNames.add(name);
+    }
   }
 
   // Adjustments: a clean end of file right after the nets means none.

@@ -95,6 +95,12 @@ class LineScan {
     pos += w.size();
     return true;
   }
+  // Position of the next item, blanks skipped; since() gives the text read after it.
+  std::size_t mark() {
+    skipBlanks();
+    return pos;
+  }
+  std::string_view since(std::size_t from) const { return std::string_view(text).substr(from, pos - from); }
   bool character(char& c) {
     skipBlanks();
     if (pos >= text.size()) return false;
@@ -124,8 +130,9 @@ class LineScan {
     return true;
   }
 
- private:
   static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+ private:
   void skipBlanks() {
     while (pos < text.size() && isBlank(text[pos])) ++pos;
   }
@@ -476,6 +483,7 @@ struct NetReader {
   int oNodeCount;
   Net current;
   PinSet seen3D, seen2D;
+  std::string name;  // of the net being read
 
   std::string_view recordLine(int& line, const char* what) {
     std::string_view text;
@@ -513,8 +521,14 @@ struct NetReader {
     const std::string_view header = recordLine(line, "a \"NetDegree\" line");
     LineScan s(header);
     int degree = 0, id = 0;
-    if (!(s.literal("NetDegree") && s.literal(":") && s.integer(degree) && s.literal("n") && s.integer(id)))
+    const bool degreeRead = s.literal("NetDegree") && s.literal(":") && s.integer(degree);
+    const std::size_t nameStart = s.mark();
+    if (!(degreeRead && s.literal("n") && s.integer(id)))
       in.failAt(line, "expected a net header \"NetDegree : <degree> n<number>\"");
+    // The net's name as written, without the blanks the header allows after the "n".
+    name.clear();
+    for (const char c : s.since(nameStart))
+      if (!LineScan::isBlank(c)) name.push_back(c);
     if (degree < 0) in.failAt(line, format("net degree %d is negative", degree));
     current.id = id;
     current.pins2D.clear();
@@ -535,7 +549,10 @@ struct NetReader {
     }
     // Dropped nets leave no entry; their pins stay counted.
     const bool tooMany = current.pins3D.size() > std::size_t(params.ignoredNetThreshold);
-    if (!tooMany && current.pins2D.size() > 1) db.nets.push_back(current);
+    if (!tooMany && current.pins2D.size() > 1) {
+      db.nets.push_back(current);
+      db.netNames.add(name);
+    }
   }
 };
 
@@ -548,7 +565,8 @@ void read_net_file(const char* path, std::vector<placeCell>& cells, NetDB& db, p
   db.repeatPinCount.assign(std::size_t(db.gridX), std::vector<int>(std::size_t(db.gridY), 0));
   db.pinCount.assign(std::size_t(db.gridX), std::vector<int>(std::size_t(db.gridY), 0));
   db.nets.clear();
-  NetReader r{in, cells, db, params, oNodeCount, Net(), PinSet(), PinSet()};
+  db.netNames.clear();
+  NetReader r{in, cells, db, params, oNodeCount, Net(), PinSet(), PinSet(), std::string()};
   int netCount = -1;
   bool netsRead = false;
   while (true) {

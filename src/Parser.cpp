@@ -272,11 +272,12 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
   db.repeatPinCount.assign(std::size_t(db.gridX), std::vector<int>(std::size_t(db.gridY), 0));
   db.pinCount.assign(std::size_t(db.gridX), std::vector<int>(std::size_t(db.gridY), 0));
   db.nets.clear();
+  db.netNames.clear();
 
   Net current;
   PinSet seen3D, seen2D;
   for (int n = 0; n < netCount; ++n) {
-    in.requireWord("a net name");
+    const std::string_view name = in.requireWord("a net name");
     // The header's four fields share one line, so a short net list cannot swallow what follows.
     const int headerLine = in.line();
     auto headerInt = [&](const char* what) {
@@ -315,7 +316,10 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
       ++db.pinCount[pt.x][pt.y];
     }
     const bool tooMany = current.pins3D.size() > std::size_t(params.ignoredNetThreshold);
-    if (!tooMany && current.pins2D.size() > 1) db.nets.push_back(current);
+    if (!tooMany && current.pins2D.size() > 1) {
+      db.nets.push_back(current);
+      db.netNames.add(name);
+    }
   }
 
   int netId = 0;

@@ -284,8 +284,8 @@ TEST(NetFile, DistinctPinsRepeatsAndDroppedNets) {
       "UCLA nets 1.0\n# header\nNumNets : 4\nNumPins : 9\n\n"
       "NetDegree : 3 n1\n o0 I : 0 0\n o0 O : 0.2 0\n p0 I : 0 0\n"  // repeat of the first pin; p0 on layer 2
       "NetDegree : 1 n2\n o1 I : 0 0\n"                              // one tile: dropped
-      "NetDegree:2 n4\n o1 I : 0 0\n p0 B : 0 0\n"
-      "NetDegree : 3 n-6\n\n o1 I\n p0 I : 30 20\n o1 O : 0 0\n";  // pin at the centre; a repeat
+      "NetDegree:2 n04\n o1 I : 0 0\n p0 B : 0 0\n"                  // named as written, id 4
+      "NetDegree : 3 n-6\n\n o1 I\n p0 I : 30 20\n o1 O : 0 0\n";    // pin at the centre; a repeat
   NetsRead r;
   readNets(text, r);
   ASSERT_EQ(r.db.nets.size(), 3u);
@@ -293,6 +293,9 @@ TEST(NetFile, DistinctPinsRepeatsAndDroppedNets) {
   EXPECT_EQ(points(r.db.nets[0].pins3D), (std::vector<std::vector<int>>{{105, 52, 0}, {0, 0, 2}}));
   EXPECT_EQ(r.db.nets[1].id, 4);
   EXPECT_EQ(r.db.nets[2].id, -6);
+  ASSERT_EQ(r.db.netNames.size(), 3u);
+  EXPECT_EQ(std::vector<std::string_view>({r.db.netNames[0], r.db.netNames[1], r.db.netNames[2]}),
+            (std::vector<std::string_view>{"n1", "n04", "n-6"}));
   EXPECT_EQ(points(r.db.nets[2].pins3D), (std::vector<std::vector<int>>{{20, 20, 0}, {30, 20, 2}}));
   EXPECT_EQ(r.db.repeatPinCount[105][52], 1);
   EXPECT_EQ(r.db.pinCount[105][52], 1);

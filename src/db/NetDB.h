@@ -5,6 +5,7 @@
 
 #include "db/EdgeMultiset.h"
 #include "db/Geometry.h"
+#include "db/NetNames.h"
 
 // One two-pin connection of a net and its routed path.
 struct TwoPin {
@@ -27,7 +28,7 @@ struct TwoPin {
 };
 
 struct Net {
-  int id = 0;                   // number from the input, printed as "n%d"
+  int id = 0;                   // number from the input; its name is in NetDB::netNames
   std::vector<Point> pins2D;    // pins on distinct tiles, input order; z = layer of the first pin seen
   std::vector<Point> pins3D;    // pins on distinct (tile, layer), input order
   std::vector<TwoPin> twoPins;  // two-pin connections
@@ -91,4 +92,6 @@ struct NetDB {
   std::vector<std::vector<int>> pinCount;             // [x][y]: distinct (net, tile, layer) pins
   int originX = 0, originY = 0;                       // file coordinates of the grid's lower-left corner
   int tileWidth = 0, tileHeight = 0;                  // tile size in file units
+  // netNames[i]: the problem's name of nets[i]; empty when the database was built without names.
+  NetNames netNames;
 };

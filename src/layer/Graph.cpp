@@ -95,6 +95,8 @@ void Graph::initialLA(const NetDB& db, int viaCost_, double pinBlockageFactor) {
     for (const Point& p : from.pins3D) pinPool.push_back(pin{p.x, p.y, p.z});
   };
   nets.assign(db.nets.size(), net{});
+  dbNetNames = &db.netNames;
+  ownNetNames.clear();
   for (std::size_t i = 0; i < db.nets.size(); ++i) {
     copyPins(db.nets[i], nets[i]);
     if (nets[i].pinCount < 2) std::printf("ERROR: %s %d netID=%d\n", "LA", 1829, nets[i].id);

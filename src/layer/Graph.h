@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "db/EdgeGrid.h"
+#include "db/NetNames.h"
 
 struct NetDB;
 
@@ -58,7 +59,7 @@ struct node {
 
 // One net of the model. Its nodes, edges and pins are ranges of the Graph's arenas.
 struct net {
-  int id = 0;             // the database net's id (printed as "n%d")
+  int id = 0;             // the database net's id; its name is Graph::netNames()[net index]
   int antennaBreaks = 0;  // breaks used by the antenna-aware programme
   double score = 0.0;     // sort key of sort_net: pins per tree edge
   std::uint32_t pinBegin = 0, pinCount = 0;
@@ -143,6 +144,11 @@ class Graph {
   std::vector<net> nets;         // index i = database net i
   std::vector<net*> sortedNets;  // sort_net order
   std::vector<net> localNets;    // single-tile nets of the database (kept empty there)
+  // Names of nets[i]: the database's (initialLA) or the model's own (input2Dresult); none
+  // when the source had none. The database outlives the model.
+  const NetNames* dbNetNames = nullptr;
+  NetNames ownNetNames;
+  const NetNames& netNames() const { return dbNetNames ? *dbNetNames : ownNetNames; }
 
   // Arenas of all trees and pins.
   std::vector<node> nodePool;

@@ -1,7 +1,8 @@
 // The routing result and the overflow report written straight from the layer-assignment
-// model: every tree edge once on its layer, one via line per tree node from its lowest to its
-// highest layer, and the overflowed (edge, layer) pairs, horizontal before vertical, column
-// outermost and layer innermost. Every write and the close are checked.
+// model: per net a header of its name and id, every tree edge once on its layer, one via line
+// per tree node from its lowest to its highest layer, and the overflowed (edge, layer) pairs,
+// horizontal before vertical, column outermost and layer innermost. Every write and the close
+// are checked.
 
 #include <algorithm>
 #include <climits>
@@ -22,9 +23,16 @@ bool Graph::output3Dresult(const char* path) const {
   // File units of the tile's lower-left corner; 64-bit so large grids cannot wrap.
   auto X = [this](int x) { return ll(std::int64_t(lowerLeftX) + std::int64_t(x) * tileWidth); };
   auto Y = [this](int y) { return ll(std::int64_t(lowerLeftY) + std::int64_t(y) * tileHeight); };
-  for (const net& n : nets) {
+  // A block is named as the problem names its net; a model built without names uses "n<id>".
+  const NetNames& names = netNames();
+  const bool named = names.size() == nets.size();
+  for (std::size_t i = 0; i < nets.size(); ++i) {
+    const net& n = nets[i];
     if (!out.good()) break;
-    out.print("n%d %d\n", n.id, n.id);
+    if (named)
+      out.print("%.*s %d\n", int(names[i].size()), names[i].data(), n.id);
+    else
+      out.print("n%d %d\n", n.id, n.id);
     const std::span<const node> nodes = nodesOf(n);
     const std::span<const edge> edges = edgesOf(n);
     for (const edge& e : edges) {

@@ -141,6 +141,8 @@ void Graph::input2Dresult(const char* path) {
   if (netCount < 0) in.failAt(countLine, format("net count %d is negative", netCount));
 
   nets.clear();
+  dbNetNames = nullptr;
+  ownNetNames.clear();
   localNets.clear();
   sortedNets.clear();
   pinPool.clear();
@@ -150,7 +152,7 @@ void Graph::input2Dresult(const char* path) {
   EdgeGrid<int> pinTile;  // last net (by its place in the file) with a pin in the tile
   pinTile.allocate(xGrid, yGrid, -1);
   for (int k = 0; k < netCount; ++k) {
-    in.requireWord("a net name");
+    const std::string_view name = in.requireWord("a net name");
     const int id = in.requireInt("the net id");
     const int pins = in.requireInt("the pin count");
     if (pins < 0) in.fail(format("pin count %d is negative", pins));
@@ -174,9 +176,10 @@ void Graph::input2Dresult(const char* path) {
       pinPool.push_back(pin{int(tx), int(ty), 0});  // the file's layer is not kept
     }
     n.pinCount = std::uint32_t(pinPool.size() - n.pinBegin);
-    if (keep && n.pinCount >= 2)
+    if (keep && n.pinCount >= 2) {
       nets.push_back(n);
-    else
+      ownNetNames.add(name);
+    } else
       pinPool.resize(n.pinBegin);
   }
 
@@ -228,10 +231,20 @@ void Graph::input3Dresult(const char* path) {
   std::printf("Reading %s\n", path);
 
   // Blocks are matched to the model's nets in order: a block goes to the next net from the
-  // current one on with its id, so that a net missing from the file does not stop the ones
-  // after it from being read. Blocks of no remaining net are skipped.
-  std::vector<std::pair<int, int>> byId(nets.size());  // (id, net index), increasing
-  for (std::size_t i = 0; i < nets.size(); ++i) byId[i] = {nets[i].id, int(i)};
+  // current one on with its name (as the contest evaluator names nets), or with its id when
+  // the model has no names, so that a net missing from the file does not stop the ones after
+  // it from being read. Blocks of no remaining net are skipped.
+  const NetNames& names = netNames();
+  const bool named = !nets.empty() && names.size() == nets.size();
+  std::vector<std::pair<std::string_view, int>> byName;  // (name, net index), increasing
+  std::vector<std::pair<int, int>> byId;                 // (id, net index), increasing
+  for (std::size_t i = 0; i < nets.size(); ++i) {
+    if (named)
+      byName.emplace_back(names[i], int(i));
+    else
+      byId.emplace_back(nets[i].id, int(i));
+  }
+  std::sort(byName.begin(), byName.end());
   std::sort(byId.begin(), byId.end());
   int nextNet = 0;
   bool usesH = false, usesV = false;
@@ -251,8 +264,14 @@ void Graph::input3Dresult(const char* path) {
       if (!w.empty() && !parseInt(w, ignored))
         in.failAt(headerLine, format("expected integers after the net name \"%.*s\"", int(name.size()), name.data()));
     }
-    const auto found = std::lower_bound(byId.begin(), byId.end(), std::make_pair(id, nextNet));
-    const int target = found != byId.end() && found->first == id ? found->second : -1;
+    int target = -1;
+    if (named) {
+      const auto found = std::lower_bound(byName.begin(), byName.end(), std::make_pair(name, nextNet));
+      if (found != byName.end() && found->first == name) target = found->second;
+    } else {
+      const auto found = std::lower_bound(byId.begin(), byId.end(), std::make_pair(id, nextNet));
+      if (found != byId.end() && found->first == id) target = found->second;
+    }
 
     while (true) {
       in.skipBlankLines();

@@ -1,4 +1,4 @@
-// The result file of the layered stage: per net its header, one line per distinct unit of its
+// The result file of the layered stage: per net its header (name, id, 0), one line per distinct unit of its
 // route in file coordinates (tile lower-left corner, 1-based layers), and "!".
 //
 // A unit is written once per net however many connections, or steps of one path, use it. The
@@ -31,9 +31,15 @@ class ResultWriter {
   bool write() {
     std::vector<char> firstUse;
     std::vector<int> order;
-    for (const Net& n : db.nets) {
+    // A block is named as the problem names its net; a database built without names uses "n<id>".
+    const bool named = db.netNames.size() == db.nets.size();
+    for (std::size_t i = 0; i < db.nets.size(); ++i) {
+      const Net& n = db.nets[i];
       if (!out.good()) break;
-      out.print("n%d %d %d\n", n.id, n.id, 0);
+      if (named)
+        out.print("%.*s %d %d\n", int(db.netNames[i].size()), db.netNames[i].data(), n.id, 0);
+      else
+        out.print("n%d %d %d\n", n.id, n.id, 0);
       if (n.twoPins.size() == 1) {
         const std::vector<RPoint>& path = n.twoPins.front().path;
         markFirstUses(path, firstUse, order);

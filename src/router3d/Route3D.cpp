@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <limits>
 #include <numeric>
+#include <string>
 
 #include "db/NetDB.h"
 #include "db/Report.h"
@@ -104,6 +105,12 @@ int reroute(GlobalRouter& router, TwoPin* t, Net& n, BoundingBox& box, const Pin
   return result;
 }
 
+// The net's name in the problem, or n<id> where the database keeps no names.
+std::string netLabel(const NetDB& db, std::size_t i) {
+  if (db.netNames.size() == db.nets.size()) return std::string(db.netNames[i]);
+  return "n" + std::to_string(db.nets[i].id);
+}
+
 void repair(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, BoundingBox& box, const PinStacks& stacks) {
   for (Order& o : orders) {
     TwoPin* t = o.twoPin;
@@ -113,8 +120,8 @@ void repair(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, Boundin
     t->overflow = reroute(router, t, *n, box, stacks);
     if (t->overflow < 0) {
       std::fflush(stdout);
-      std::fprintf(stderr, "Warning: net n%d: no layered path repairs a connection it lost in layer assignment\n",
-                   n->id);
+      std::fprintf(stderr, "Warning: net %s: no layered path repairs a connection it lost in layer assignment\n",
+                   netLabel(db, std::size_t(t->netIndex)).c_str());
     }
   }
   for (Order& o : orders) o.twoPin->needRoute = false;
@@ -165,10 +172,10 @@ bool allNetsJoined(const GlobalRouter& router, const NetDB& db) {
   std::vector<std::int64_t> nodes, ends;
   std::vector<int> parent;
   int open = 0;
-  for (const Net& n : db.nets)
-    if (!joinsAllPins(router, n, nodes, ends, parent)) {
+  for (std::size_t i = 0; i < db.nets.size(); ++i)
+    if (!joinsAllPins(router, db.nets[i], nodes, ends, parent)) {
       if (open++ == 0) std::fflush(stdout);
-      std::fprintf(stderr, "Error: net n%d: the layered routes leave a pin unconnected\n", n.id);
+      std::fprintf(stderr, "Error: net %s: the layered routes leave a pin unconnected\n", netLabel(db, i).c_str());
     }
   return open == 0;
 }

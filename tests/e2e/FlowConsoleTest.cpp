@@ -125,6 +125,28 @@ TEST(WholeRun, ThreeDimensionalRoundsKeepTheResultLegalAndTheReportExact) {
   EXPECT_EQ(report.viaCount, check.viaCount);
 }
 
+// Nets named other than "n<id>", ids with a leading zero: with and without 3D rounds every
+// block carries its net's name, which is how the checker, like the contest evaluator, finds it.
+TEST(WholeRun, ResultBlocksCarryTheProblemsNetNames) {
+  TempDir dir;
+  const std::string problem = dir.write(
+      "named.gr",
+      std::regex_replace(readFile(kSource + "/examples/tiny.gr"), std::regex("\nn([0-9]+) [0-9]+ "), "\nA$1 0$1 "));
+  GrProblem parsed;
+  std::string error;
+  ASSERT_TRUE(readGrProblem(problem, parsed, error)) << error;
+  ASSERT_EQ(parsed.nets[1].name, "A1");
+  for (const std::string rounds : {"0", "1"}) {
+    SCOPED_TRACE(rounds + " 3D rounds");
+    const std::string out = dir.file("named" + rounds + ".out");
+    const RunResult r =
+        route(problem, dir.write("p.set", settings(3, "3D Optimization Iteration = " + rounds + "\n")), out);
+    ASSERT_EQ(r.exitStatus, 0) << r.err;
+    const CheckReport check = checkResultFile(parsed, out);
+    EXPECT_TRUE(check.legal()) << check.summary();
+  }
+}
+
 TEST(WholeRun, TwoRunsWriteIdenticalBytes) {
   TempDir dir;
   const std::string set = dir.write("p.set", settings(3, "Pin Blockage Factor = 0.05\n"));

@@ -65,7 +65,10 @@ TEST(ResultChecker, RejectsBrokenResults) {
       {"pin reached on the wrong layer", std::string("n0 0\n(0,0,2)-(0,0,1)\n(0,0,2)-(20,0,2)\n!\n") + kGoodNet1,
        "not connected"},
       {"two blocks for one net", std::string("n0 0\n(0,0,1)-(20,0,1)\n!\nn0 0\n!\n") + kGoodNet1, "two blocks"},
-      {"unknown net id", std::string("n0 0\n(0,0,1)-(20,0,1)\n!\nn9 9\n!\n") + kGoodNet1, "no net with id 9"},
+      {"unknown net name", std::string("n0 0\n(0,0,1)-(20,0,1)\n!\nn9 9\n!\n") + kGoodNet1, "n9: no net of that name"},
+      {"name with another net's id", std::string("n0 1\n(0,0,1)-(20,0,1)\n!\n") + kGoodNet1, "id 1, the net's is 0"},
+      {"detached segment", std::string("n0 0\n(0,0,1)-(20,0,1)\n(0,10,1)-(10,10,1)\n!\n") + kGoodNet1,
+       "net n0: a segment at tile (0,1) layer 1 is detached"},
       {"block not terminated", std::string(kGoodNet1) + "n0 0\n(0,0,1)-(20,0,1)\n", "has no \"!\""},
       {"garbage line", std::string("n0 0\n(0,0,1)-(20,0,1\n!\n") + kGoodNet1, "malformed"},
   };
@@ -92,21 +95,28 @@ TEST(ResultChecker, RecomputesOverflowAndWirelength) {
   EXPECT_EQ(r.netsRouted, 2);
 }
 
-TEST(ResultChecker, OverflowCountsCapacityUnits) {
-  // Three nets over the adjusted edge (0,0)-(1,0): 3 wires * pitch 2 - capacity 2 = 4.
+// Blocks are found by the problem's net names, whatever the ids look like; a wire takes
+// max(net width, layer width) + layer spacing of capacity.
+TEST(ResultChecker, MatchesNamesAndChargesWideWires) {
+  // Three nets over the adjusted edge (0,0)-(1,0): 2 + 2 + (3 + 1) - capacity 2 = 6.
   std::istringstream in(
       "grid 2 1 1\nvertical capacity 0\nhorizontal capacity 4\nminimum width 1\nminimum spacing 1\n"
       "via spacing 1\n0 0 10 10\n\nnum net 3\n"
-      "a 1 2 1\n0 0 1\n10 0 1\nb 2 2 1\n0 0 1\n10 0 1\nc 3 2 1\n0 0 1\n10 0 1\n\n1\n0 0 1 1 0 1 2\n");
+      "A1 01 2 1\n0 0 1\n10 0 1\nb 2 2 1\n0 0 1\n10 0 1\nc 3 2 3\n0 0 1\n10 0 1\n\n1\n0 0 1 1 0 1 2\n");
   GrProblem p;
   std::string error;
   ASSERT_TRUE(parseGrProblem(in, p, error)) << error;
-  std::istringstream result("a 1\n(0,0,1)-(10,0,1)\n!\nb 2\n(0,0,1)-(10,0,1)\n!\nc 3\n(0,0,1)-(10,0,1)\n!\n");
+  const std::string rest = "b 2\n(0,0,1)-(10,0,1)\n!\nc 3\n(0,0,1)-(10,0,1)\n!\n";
+  std::istringstream result("A1 1\n(0,0,1)-(10,0,1)\n!\n" + rest);
   const CheckReport r = checkResult(p, result);
   EXPECT_TRUE(r.legal()) << r.summary();
-  EXPECT_EQ(r.totalOverflow, 4);
-  EXPECT_EQ(r.maxOverflow, 4);
+  EXPECT_EQ(r.totalOverflow, 6);
+  EXPECT_EQ(r.maxOverflow, 6);
   EXPECT_EQ(r.wirelength, 3);
+  std::istringstream byId("n1 1\n(0,0,1)-(10,0,1)\n!\n" + rest);
+  const CheckReport wrong = checkResult(p, byId);
+  EXPECT_EQ(wrong.errorCount, 2) << wrong.summary();  // an unknown block and a net without one
+  EXPECT_NE(wrong.summary().find("net A1 has no block"), std::string::npos) << wrong.summary();
 }
 
 TEST(ResultChecker, SkipsConnectivityOfHugeNetsOnly) {

@@ -239,13 +239,13 @@ TEST(Input3Dresult, BuildsTreesFromWireSegmentsOnly) {
   EXPECT_EQ(g.inputOF, 2);  // one track over, pitch 2
 }
 
-TEST(Input3Dresult, MatchesBlocksToNetsByIdInOrder) {
-  // A block of a net the model does not have, then netC; netA has no block: netA keeps an
-  // empty tree and netC is still read.
+TEST(Input3Dresult, MatchesBlocksToNetsByNameInOrder) {
+  // A block of a net the model does not have, then netC (under netA's id: the name decides);
+  // netA has no block: netA keeps an empty tree and netC is still read.
   Graph g;
   readBoth(g, kProblem,
            "netZ 99 99\n(105,205,2)-(135,205,2)\n!\n"
-           "netC 9 9\n(100,200,2)-(100,220,2)\n!\n");
+           "netC 7 7\n(100,200,2)-(100,220,2)\n!\n");
   EXPECT_EQ(g.nets[0].nodeCount, 0u);
   EXPECT_EQ(g.nets[1].edgeCount(), 2u);
   EXPECT_EQ(g.usage2DH[0][0], 15);  // netZ's wire left no trace
@@ -286,8 +286,9 @@ TEST(Input3DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
 }
 
 // A problem with random nets on three layers (pitch 2, so the reader's halving gives the
-// same tracks), routed by L-shapes and assigned; its result written by output3Dresult and read
-// back with the stand-alone readers gives the same trees, layers and 2D usage.
+// same tracks), routed by L-shapes and assigned; its result written by output3Dresult (blocks
+// under the nets' names) and read back with the stand-alone readers gives the same trees,
+// layers and 2D usage.
 TEST(StandaloneReaders, RoundTripOfAnAssignedResult) {
   std::mt19937 rng(9);
   std::string text =
@@ -321,6 +322,11 @@ TEST(StandaloneReaders, RoundTripOfAnAssignedResult) {
   Graph h;
   h.input2Dresult(problemPath.c_str());
   h.input3Dresult(resultPath.c_str());
+  // A model built from a database without names finds the blocks by id.
+  db.netNames.clear();
+  Graph k;
+  k.initialLA(db, 1, 0.0);
+  k.input3Dresult(resultPath.c_str());
   testing::internal::GetCapturedStdout();
 
   ASSERT_EQ(h.nets.size(), g.nets.size());
@@ -328,9 +334,10 @@ TEST(StandaloneReaders, RoundTripOfAnAssignedResult) {
   for (std::size_t i = 0; i < g.nets.size(); ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(h.nets[i].id, g.nets[i].id);
-    const TreeShape a = shapeOf(g, g.nets[i]), b = shapeOf(h, h.nets[i]);
+    const TreeShape a = shapeOf(g, g.nets[i]), b = shapeOf(h, h.nets[i]), c = shapeOf(k, k.nets[i]);
     EXPECT_EQ(b.nodes, a.nodes);
     EXPECT_EQ(b.edges, a.edges);
+    EXPECT_EQ(c.edges, a.edges);
     edgesSeen += int(a.edges.size());
   }
   EXPECT_GT(edgesSeen, 20);

@@ -54,7 +54,10 @@ void fillNetDB(const GrProblem& problem, NetDB& db) {
     Net n;
     n.id = g.id;
     for (const GrPin& p : g.pins) addPin(db, n, Point(problem.tileX(p.x), problem.tileY(p.y), p.layer - 1));
-    if (n.pins2D.size() > 1) db.nets.push_back(std::move(n));
+    if (n.pins2D.size() > 1) {
+      db.nets.push_back(std::move(n));
+      db.netNames.add(g.name);
+    }
   }
   for (const GrAdjustment& a : problem.adjustments) {
     const int z = a.l1 - 1;

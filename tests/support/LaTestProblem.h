@@ -11,7 +11,7 @@
 
 // Fills db from a parsed problem the way the problem reader does: tracks = capacity / pitch,
 // pins mapped to tiles and 0-based layers, distinct pins in pins2D/pins3D, repeat and pin
-// counts, nets in fewer than two tiles dropped, adjustments in tracks (restatements skipped).
+// counts, names kept, nets in fewer than two tiles dropped, adjustments in tracks (restatements skipped).
 void fillNetDB(const GrProblem& problem, NetDB& db);
 
 // A grid with the given per-layer tracks, pitch 1 everywhere, origin 0 and tile size 10.

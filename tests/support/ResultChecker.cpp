@@ -61,10 +61,10 @@ class Checker {
  public:
   Checker(const GrProblem& p, const CheckOptions& o) : problem(p), options(o) {
     const std::size_t L = std::size_t(p.layers);
-    hWires.assign(std::size_t(std::max(p.gridX - 1, 0)) * p.gridY * L, 0);
-    vWires.assign(std::size_t(p.gridX) * std::max(p.gridY - 1, 0) * L, 0);
-    for (std::size_t i = 0; i < p.nets.size(); ++i) netById.emplace_back(p.nets[i].id, int(i));
-    std::sort(netById.begin(), netById.end());
+    hDemand.assign(std::size_t(std::max(p.gridX - 1, 0)) * p.gridY * L, 0);
+    vDemand.assign(std::size_t(p.gridX) * std::max(p.gridY - 1, 0) * L, 0);
+    for (std::size_t i = 0; i < p.nets.size(); ++i) netByName.emplace_back(p.nets[i].name, int(i));
+    std::sort(netByName.begin(), netByName.end());
     seen.assign(p.nets.size(), false);
   }
 
@@ -133,14 +133,15 @@ class Checker {
 
   void finishNet(const std::string& name, int id, std::vector<Unit>& units) {
     ++report.netsRouted;
-    const auto it = std::lower_bound(netById.begin(), netById.end(), std::make_pair(id, -1));
-    if (it == netById.end() || it->first != id)
-      return error("block " + name + ": no net with id " + std::to_string(id));
-    if (it + 1 != netById.end() && (it + 1)->first == id) return error("id " + std::to_string(id) + " is not unique");
+    const auto it = std::lower_bound(netByName.begin(), netByName.end(), std::make_pair(name, -1));
+    if (it == netByName.end() || it->first != name) return error("block " + name + ": no net of that name");
+    if (it + 1 != netByName.end() && (it + 1)->first == name) return error("net name " + name + " is not unique");
     const int index = it->second;
     if (seen[index]) return error("net " + name + " has two blocks");
     seen[index] = true;
     const GrNet& n = problem.nets[index];
+    if (id != n.id)
+      return error("block " + name + ": id " + std::to_string(id) + ", the net's is " + std::to_string(n.id));
 
     std::sort(units.begin(), units.end());
     units.erase(std::unique(units.begin(), units.end()), units.end());
@@ -150,10 +151,11 @@ class Checker {
         ++report.viaCount;
       } else {
         ++report.wirelength;
+        const int share = std::max(n.minWidth, problem.minWidth[u.z]) + problem.minSpacing[u.z];
         if (u.kind == 1)
-          ++hWires[(std::size_t(u.x) * problem.gridY + u.y) * L + u.z];
+          hDemand[(std::size_t(u.x) * problem.gridY + u.y) * L + u.z] += share;
         else
-          ++vWires[(std::size_t(u.x) * (problem.gridY - 1) + u.y) * L + u.z];
+          vDemand[(std::size_t(u.x) * (problem.gridY - 1) + u.y) * L + u.z] += share;
       }
     }
 
@@ -199,12 +201,18 @@ class Checker {
               std::to_string(q.z + 1) + " is not connected");
         return;
       }
+    for (const Unit& u : units)
+      if (sets.find(indexOf(ends(u).first)) != root) {
+        error("net " + name + ": a segment at tile (" + std::to_string(u.x) + "," + std::to_string(u.y) + ") layer " +
+              std::to_string(u.z + 1) + " is detached from its first pin");
+        return;
+      }
   }
 
   // Capacities in file units, adjustments replacing the layer defaults.
   void overflow() {
     const std::size_t L = std::size_t(problem.layers);
-    std::vector<int> hCap(hWires.size()), vCap(vWires.size());
+    std::vector<int> hCap(hDemand.size()), vCap(vDemand.size());
     for (std::size_t i = 0; i < hCap.size(); ++i) hCap[i] = problem.horizontalCapacity[i % L];
     for (std::size_t i = 0; i < vCap.size(); ++i) vCap[i] = problem.verticalCapacity[i % L];
     for (const GrAdjustment& a : problem.adjustments) {
@@ -220,20 +228,21 @@ class Checker {
           hCap[(std::size_t(x) * problem.gridY + a.y1) * L + z] = a.capacity;
       }
     }
-    auto add = [&](const std::vector<int>& wires, const std::vector<int>& cap) {
-      for (std::size_t i = 0; i < wires.size(); ++i) {
-        const std::int64_t o = std::int64_t(wires[i]) * problem.pitch(int(i % L)) - cap[i];
+    auto add = [&](const std::vector<std::int64_t>& demand, const std::vector<int>& cap) {
+      for (std::size_t i = 0; i < demand.size(); ++i) {
+        const std::int64_t o = demand[i] - cap[i];
         if (o > 0) report.totalOverflow += o, report.maxOverflow = std::max(report.maxOverflow, o);
       }
     };
-    add(hWires, hCap);
-    add(vWires, vCap);
+    add(hDemand, hCap);
+    add(vDemand, vCap);
   }
 
   const GrProblem& problem;
   const CheckOptions& options;
-  std::vector<int> hWires, vWires;  // wires per (edge, layer), [x][y][l] like the router's grids
-  std::vector<std::pair<int, int>> netById;
+  // Capacity taken by the wires of each (edge, layer), [x][y][l] like the router's grids.
+  std::vector<std::int64_t> hDemand, vDemand;
+  std::vector<std::pair<std::string, int>> netByName;  // (name, net index), increasing
   std::vector<bool> seen;
 };
 
@@ -268,10 +277,10 @@ bool parseGrProblem(std::istream& in, GrProblem& out, std::string& error) {
     return error = "line " + std::to_string(lineNo) + ": expected \"num net N\"", false;
   out.nets.resize(std::size_t(netCount));
   for (GrNet& n : out.nets) {
-    int pinCount = 0, width = 0;
+    int pinCount = 0;
     if (!nextContentLine(in, line, lineNo)) return error = "file ends inside the nets", false;
     std::istringstream hs(line);
-    if (!(hs >> n.name >> n.id >> pinCount >> width))
+    if (!(hs >> n.name >> n.id >> pinCount >> n.minWidth))
       return error = "line " + std::to_string(lineNo) + ": expected a net header", false;
     n.pins.resize(std::size_t(pinCount));
     for (GrPin& p : n.pins)

@@ -22,6 +22,7 @@ struct GrPin {
 struct GrNet {
   std::string name;
   int id = 0;
+  int minWidth = 0;  // the net's minimum wire width
   std::vector<GrPin> pins;
 };
 // A capacity adjustment: two neighbouring tiles, 1-based layers, new capacity in file units.
@@ -36,7 +37,6 @@ struct GrProblem {
   std::vector<GrNet> nets;
   std::vector<GrAdjustment> adjustments;
 
-  int pitch(int layer0) const { return minWidth[layer0] + minSpacing[layer0]; }
   // Tile of a file coordinate (floor division from the origin).
   int tileX(int x) const;
   int tileY(int y) const;
@@ -58,8 +58,9 @@ struct CheckOptions {
 struct CheckReport {
   std::int64_t errorCount = 0;
   std::vector<std::string> errors;  // the first maxErrorTexts of them
-  // Recomputed from the segments, each unit counted once per net.
-  std::int64_t totalOverflow = 0;  // capacity units: sum over (edge, layer) of max(0, wires * pitch - capacity)
+  // Recomputed from the segments, each unit counted once per net. A wire takes
+  // max(net minimum width, layer minimum width) + layer minimum spacing of its edge's capacity.
+  std::int64_t totalOverflow = 0;  // capacity units: sum over (edge, layer) of max(0, wires' share - capacity)
   std::int64_t maxOverflow = 0;    // the largest single (edge, layer) overflow
   std::int64_t wirelength = 0;     // planar unit edges
   std::int64_t viaCount = 0;       // layer steps of vias
@@ -71,10 +72,12 @@ struct CheckReport {
   std::string summary() const;
 };
 
-// Checks a result against its problem: every net whose pins span two or more tiles has
+// Checks a result against its problem, as the contest evaluator does: a block names its net by
+// the problem's net name (its id must agree); every net whose pins span two or more tiles has
 // exactly one block; every segment is axis-parallel, inside the grid and on existing layers,
 // and changes exactly one of x, y and layer; every checked net's segments connect all its
-// pins in three dimensions. Blocks for unknown ids are errors.
+// pins in three dimensions and every segment is reachable from its first pin. Blocks for
+// unknown names are errors.
 CheckReport checkResult(const GrProblem& problem, std::istream& result, const CheckOptions& options = {});
 CheckReport checkResultFile(const GrProblem& problem, const std::string& resultPath, const CheckOptions& options = {});
 

@@ -9,10 +9,7 @@
 
 TEST(WholeRun, StalledMazeStageEndsByItselfWithALegalResult) {
   TempDir dir;
-  const std::string source = KORVANE_SOURCE_DIR, problem = dir.file("medium11.gr");
-  const RunResult gen = runProcess("/usr/bin/env", {"python3", source + "/tools/gen_gr.py", "--profile", "medium",
-                                                    "--seed", "11", "--quiet", "--out", problem});
-  ASSERT_EQ(gen.exitStatus, 0) << gen.err;
+  const std::string problem = KORVANE_STALL_PROBLEM;  // generated at build time: medium profile, seed 11
   // The bundled parameters with the maze budget left at its default (unlimited).
   const std::string set =
       dir.write("p.set", "Via cost = 1\nLayer Assignment Algorithm = 1\nPin Blockage Factor = 0.05\n");

@@ -7,6 +7,7 @@
 // (CostModel.cpp), commit, rip-up and statistics (RoutePath.cpp), history (History.cpp).
 
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "db/Geometry.h"
@@ -17,6 +18,7 @@
 struct Net;
 struct TwoPin;
 struct BoundingBox;
+struct LayeredSearch;
 
 // Process-wide timers of the layered maze search.
 extern Timer t_do_cpu_maze, t_do_cpu_maze_total;
@@ -26,6 +28,8 @@ class GlobalRouter {
   FibHeapPtr heap;      // open set of the maze searches, empty between searches
   fibque queue;         // sorted deque beside the heap
   int searchStamp = 0;  // id of the current maze search
+  // Cells of the layered maze search, made by its first search from the planar cells' state.
+  std::shared_ptr<LayeredSearch> search3D;
   int xNum = 0, yNum = 0, zNum = 0;
   double costSlope = 0.3;  // slope of the congestion table
   GridGraph grid;

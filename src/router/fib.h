@@ -5,12 +5,20 @@
 // heap node or its deque link, and the key is the cell's own `key`. Nothing is allocated
 // per element, and both containers are emptied in O(1) by forgetting their elements.
 //
+// The operations are written once (namespace fibcore) over a storage: the planar searches
+// keep pointer-linked nodes inside their cells, the layered search keeps 32-bit index links
+// inside its own compact cells. Either storage sees the same operations in the same order.
+//
 // Tie rules are part of the contract, since the cell that leaves first among equal keys
 // decides the path a search takes: an inserted node joins the root ring right of `root`
 // and becomes `min` only when strictly smaller; consolidation keeps the node being placed
 // as parent on equal keys and rebuilds the ring in degree order; a decreased key equal to
 // `min` takes `min` over.
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -90,3 +98,312 @@ GridCell* fh_pop(fibque* q);
 // returned (the caller inserts it again).
 int fh_replace_que(fibque* q, fibheap_el* x, float key);
 void fh_que_reset(fibque* q);
+
+// The heap and deque operations over a storage S, which provides
+//   using Handle; static constexpr Handle kNone;   a node's name and "no node"
+//   node(h): the node's links (degree, mark, parent, child, left, right)
+//   key(h), setKey(h, k): the node's key
+// and a header H with fields n, maxDegree, cons (std::vector<Handle>), min, root (a heap) or
+// count, head, tail (a deque).
+namespace fibcore {
+
+// Joins x to the root ring, immediately right of `root`; an empty ring gets x as `root`.
+template <class S, class H>
+void rootRingInsert(S& s, H& h, typename S::Handle x) {
+  auto& xn = s.node(x);
+  if (h.root == S::kNone) {
+    h.root = x;
+    xn.left = x;
+    xn.right = x;
+    return;
+  }
+  const typename S::Handle r = h.root;
+  auto& rn = s.node(r);
+  xn.left = r;
+  xn.right = rn.right;
+  s.node(rn.right).left = x;
+  rn.right = x;
+}
+
+// Unlinks x from the root ring; `root` moves to x's left neighbour, or none when x was alone.
+template <class S, class H>
+void rootRingRemove(S& s, H& h, typename S::Handle x) {
+  auto& xn = s.node(x);
+  if (xn.right == x) {
+    h.root = S::kNone;
+  } else {
+    s.node(xn.left).right = xn.right;
+    s.node(xn.right).left = xn.left;
+    h.root = xn.left;
+  }
+  xn.left = xn.right = x;
+}
+
+// Makes y a child of x: y joins x's child ring immediately left of x's child.
+template <class S>
+void link(S& s, typename S::Handle x, typename S::Handle y) {
+  auto& xn = s.node(x);
+  auto& yn = s.node(y);
+  if (xn.child == S::kNone) {
+    xn.child = y;
+    yn.left = yn.right = y;
+  } else {
+    const typename S::Handle c = xn.child;
+    auto& cn = s.node(c);
+    yn.right = c;
+    yn.left = cn.left;
+    s.node(cn.left).right = y;
+    cn.left = y;
+  }
+  yn.parent = x;
+  yn.mark = 0;
+  ++xn.degree;
+}
+
+// Cuts x from its parent y into the root ring.
+template <class S, class H>
+void cut(S& s, H& h, typename S::Handle x, typename S::Handle y) {
+  auto& xn = s.node(x);
+  auto& yn = s.node(y);
+  if (xn.right == x) {
+    yn.child = S::kNone;
+  } else {
+    s.node(xn.left).right = xn.right;
+    s.node(xn.right).left = xn.left;
+    yn.child = xn.left;
+  }
+  --yn.degree;
+  rootRingInsert(s, h, x);
+  xn.parent = S::kNone;
+  xn.mark = 0;
+}
+
+template <class S, class H>
+void cascadingCut(S& s, H& h, typename S::Handle y) {
+  for (typename S::Handle z = s.node(y).parent; z != S::kNone; z = s.node(y).parent) {
+    if (s.node(y).mark == 0) {
+      s.node(y).mark = 1;
+      return;
+    }
+    cut(s, h, y, z);
+    y = z;
+  }
+}
+
+template <class S, class H>
+void ensureConsSize(H& h, int highest) {
+  if (highest > h.maxDegree) {
+    h.maxDegree = highest;
+    h.cons.resize(std::size_t(highest) + 1, S::kNone);
+  }
+}
+
+template <class S, class H>
+void consolidate(S& s, H& h) {
+  const int sized = h.maxDegree;
+  const bool stale = sized == -1 || (sized < 62 && std::int64_t(h.n) > (std::int64_t(1) << sized));
+  if (stale) {
+    const int want = std::max(8, int(std::ceil(std::log2(double(h.n)))) + 1);
+    if (want != h.maxDegree) {
+      h.maxDegree = want;
+      h.cons.resize(std::size_t(want) + 1);
+    }
+  }
+  std::fill(h.cons.begin(), h.cons.end(), S::kNone);
+  while (h.root != S::kNone) {
+    typename S::Handle x = h.root;
+    rootRingRemove(s, h, x);
+    int d = s.node(x).degree;
+    // The sized bound is ceil(log2 n) + 1, but cuts allow degrees up to about 1.44 log2 n;
+    // grow rather than write past the end. The rebuilt ring is in degree order either way.
+    ensureConsSize<S>(h, d);
+    for (typename S::Handle y = h.cons[std::size_t(d)]; y != S::kNone; y = h.cons[std::size_t(d)]) {
+      if (s.key(y) < s.key(x)) std::swap(x, y);  // x stays parent on equal keys
+      link(s, x, y);
+      h.cons[std::size_t(d)] = S::kNone;
+      ++d;
+      ensureConsSize<S>(h, d);
+    }
+    h.cons[std::size_t(d)] = x;
+  }
+  h.min = S::kNone;
+  for (const typename S::Handle x : h.cons) {
+    if (x == S::kNone) continue;
+    rootRingInsert(s, h, x);
+    if (h.min == S::kNone || s.key(x) < s.key(h.min)) h.min = x;
+  }
+}
+
+// Lowers x's key to `key` (not above the current one), cutting x from its parent when the
+// heap order requires it; `min` moves to x on keys equal to the minimum.
+template <class S, class H>
+void decreaseKey(S& s, H& h, typename S::Handle x, float key) {
+  s.setKey(x, key);
+  const typename S::Handle y = s.node(x).parent;
+  if (y != S::kNone && key <= s.key(y)) {
+    cut(s, h, x, y);
+    cascadingCut(s, h, y);
+  }
+  if (h.min == S::kNone || key <= s.key(h.min)) h.min = x;
+}
+
+// Inserts x, its key already set, as a fresh root.
+template <class S, class H>
+void insert(S& s, H& h, typename S::Handle x) {
+  auto& xn = s.node(x);
+  xn.parent = S::kNone;
+  xn.child = S::kNone;
+  xn.degree = 0;
+  xn.mark = 0;
+  rootRingInsert(s, h, x);
+  ++h.n;
+  if (h.min == S::kNone || s.key(x) < s.key(h.min)) h.min = x;
+}
+
+// Removes the minimum and returns it; kNone when empty.
+template <class S, class H>
+typename S::Handle extractMin(S& s, H& h) {
+  const typename S::Handle z = h.min;
+  if (z == S::kNone) return z;
+  if (const typename S::Handle c = s.node(z).child; c != S::kNone) {
+    // Walk the child ring once from z's child, saving each successor before re-linking.
+    typename S::Handle x = c;
+    do {
+      const typename S::Handle next = s.node(x).right;
+      s.node(x).parent = S::kNone;
+      rootRingInsert(s, h, x);
+      x = next;
+    } while (x != c);
+    s.node(z).child = S::kNone;
+    s.node(z).degree = 0;
+  }
+  rootRingRemove(s, h, z);
+  --h.n;
+  if (h.n == 0)
+    h.min = S::kNone;
+  else
+    consolidate(s, h);
+  return z;
+}
+
+// Lowers x's key; a larger key is refused with "cant increase key", an equal one changes nothing.
+template <class S, class H>
+float replaceKey(S& s, H& h, typename S::Handle x, float key) {
+  const float old = s.key(x);
+  if (key > old) {
+    std::printf("cant increase key\n");
+    return old;
+  }
+  if (key == old) return old;
+  decreaseKey(s, h, x, key);
+  return old;
+}
+
+template <class S, class Q>
+void pushFront(S& s, Q& q, typename S::Handle x) {
+  auto& xn = s.node(x);
+  ++q.count;
+  xn.left = S::kNone;
+  if (q.head == S::kNone) {
+    xn.right = S::kNone;
+    q.head = q.tail = x;
+    return;
+  }
+  xn.right = q.head;
+  s.node(q.head).left = x;
+  q.head = x;
+}
+
+template <class S, class Q>
+void pushBack(S& s, Q& q, typename S::Handle x) {
+  auto& xn = s.node(x);
+  ++q.count;
+  xn.right = S::kNone;
+  if (q.tail == S::kNone) {
+    xn.left = S::kNone;
+    q.head = q.tail = x;
+    return;
+  }
+  xn.left = q.tail;
+  s.node(q.tail).right = x;
+  q.tail = x;
+}
+
+// Unlinks the head and returns it; the deque must not be empty.
+template <class S, class Q>
+typename S::Handle pop(S& s, Q& q) {
+  const typename S::Handle x = q.head;
+  --q.count;
+  if (x == q.tail) {
+    q.head = q.tail = S::kNone;
+  } else {
+    q.head = s.node(x).right;
+    s.node(q.head).left = S::kNone;
+    s.node(x).right = S::kNone;
+  }
+  return x;
+}
+
+// Stores `key` into x; 1 when x may stay where it is, else x is unlinked and 0 is returned.
+template <class S, class Q>
+int replaceQueKey(S& s, Q& q, typename S::Handle x, float key) {
+  s.setKey(x, key);
+  auto& xn = s.node(x);
+  const bool leftOk = xn.left == S::kNone || key >= s.key(xn.left);
+  const bool rightOk = xn.right == S::kNone || key <= s.key(xn.right);
+  if (leftOk && rightOk) return 1;
+  if (xn.left != S::kNone)
+    s.node(xn.left).right = xn.right;
+  else
+    q.head = xn.right;
+  if (xn.right != S::kNone)
+    s.node(xn.right).left = xn.left;
+  else
+    q.tail = xn.left;
+  --q.count;
+  xn.left = xn.right = S::kNone;
+  return 0;
+}
+
+}  // namespace fibcore
+
+// Links of a heap or deque node named by a 32-bit index (kFibNone: no node).
+constexpr std::uint32_t kFibNone = 0xffffffffu;
+struct FibLinks32 {
+  std::uint32_t parent = kFibNone;
+  std::uint32_t child = kFibNone;  // any one child; the children form a ring
+  std::uint32_t left = kFibNone;   // ring neighbours; in the deque left is toward the head
+  std::uint32_t right = kFibNone;
+  std::uint8_t degree = 0;  // number of children (a few dozen at most)
+  std::uint8_t mark = 0;    // 1 when it lost a child since it became a child itself
+};
+
+// Header of a heap of index-named nodes; the nodes live in the caller's storage.
+struct FibHeap32 {
+  int n = 0;
+  int maxDegree = -1;
+  std::vector<std::uint32_t> cons;
+  std::uint32_t min = kFibNone;
+  std::uint32_t root = kFibNone;
+  // Forgets every element in O(1), as fh_resetheap does.
+  void reset() {
+    if (maxDegree > 50) {
+      cons.clear();
+      cons.shrink_to_fit();
+    }
+    n = 0;
+    maxDegree = -1;
+    min = root = kFibNone;
+  }
+};
+
+// Header of a deque of index-named nodes.
+struct FibQue32 {
+  int count = 0;
+  std::uint32_t head = kFibNone;
+  std::uint32_t tail = kFibNone;
+  void reset() {
+    count = 0;
+    head = tail = kFibNone;
+  }
+};

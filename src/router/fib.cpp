@@ -114,10 +114,6 @@ fibheap* fh_union(fibheap* h1, fibheap* h2) {
 }
 
 void fh_resetheap(fibheap* h) {
-  if (h->maxDegree > 50) {
-    h->cons.clear();
-    h->cons.shrink_to_fit();
-  }
   h->n = 0;
   h->maxDegree = -1;
   h->min = nullptr;

@@ -15,8 +15,7 @@
 // as parent on equal keys and rebuilds the ring in degree order; a decreased key equal to
 // `min` takes `min` over.
 
-#include <algorithm>
-#include <cmath>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -35,9 +34,9 @@ struct fibheap_el {
 };
 
 struct fibheap {
-  int n = 0;                      // elements held
-  int maxDegree = -1;             // highest index of `cons`; -1: size it again
-  std::vector<fibheap_el*> cons;  // consolidation scratch, reused across searches
+  int n = 0;                           // elements held
+  int maxDegree = -1;                  // highest root degree after the last consolidation; -1: none
+  std::array<fibheap_el*, 64> cons{};  // consolidation scratch, one root per degree
   fibheap_el* min = nullptr;
   fibheap_el* root = nullptr;  // one node of the root ring
   GridCell* negInf = nullptr;  // stand-in for minus infinity; no router operation reads it
@@ -103,8 +102,8 @@ void fh_que_reset(fibque* q);
 //   using Handle; static constexpr Handle kNone;   a node's name and "no node"
 //   node(h): the node's links (degree, mark, parent, child, left, right)
 //   key(h), setKey(h, k): the node's key
-// and a header H with fields n, maxDegree, cons (std::vector<Handle>), min, root (a heap) or
-// count, head, tail (a deque).
+// and a header H with fields n, maxDegree, cons (64 Handles), min, root (a heap) or count,
+// head, tail (a deque).
 namespace fibcore {
 
 // Joins x to the root ring, immediately right of `root`; an empty ring gets x as `root`.
@@ -190,47 +189,49 @@ void cascadingCut(S& s, H& h, typename S::Handle y) {
   }
 }
 
-template <class S, class H>
-void ensureConsSize(H& h, int highest) {
-  if (highest > h.maxDegree) {
-    h.maxDegree = highest;
-    h.cons.resize(std::size_t(highest) + 1, S::kNone);
-  }
+// a when `pick`, else b, without a branch: which of two roots wins a comparison is as good as
+// random, and a mispredicted jump costs more than the few instructions of a masked select.
+template <class T>
+T pickOf(bool pick, T a, T b) {
+  const auto ai = reinterpret_cast<std::uintptr_t>(a), bi = reinterpret_cast<std::uintptr_t>(b);
+  return reinterpret_cast<T>(bi ^ ((ai ^ bi) & (std::uintptr_t(0) - std::uintptr_t(pick))));
+}
+inline std::uint32_t pickOf(bool pick, std::uint32_t a, std::uint32_t b) {
+  return b ^ ((a ^ b) & (0u - std::uint32_t(pick)));
 }
 
+// Links roots of equal degree until all degrees differ (the node being placed stays parent on
+// equal keys), then rebuilds the root ring in degree order and finds the minimum. `cons` holds
+// one root per degree; the occupied degrees are a bit mask, so the scratch is never cleared or
+// scanned. Degrees stay below 64: a degree-d tree holds at least Fibonacci(d + 2) nodes.
 template <class S, class H>
 void consolidate(S& s, H& h) {
-  const int sized = h.maxDegree;
-  const bool stale = sized == -1 || (sized < 62 && std::int64_t(h.n) > (std::int64_t(1) << sized));
-  if (stale) {
-    const int want = std::max(8, int(std::ceil(std::log2(double(h.n)))) + 1);
-    if (want != h.maxDegree) {
-      h.maxDegree = want;
-      h.cons.resize(std::size_t(want) + 1);
-    }
-  }
-  std::fill(h.cons.begin(), h.cons.end(), S::kNone);
+  using Handle = typename S::Handle;
+  std::uint64_t used = 0;
   while (h.root != S::kNone) {
-    typename S::Handle x = h.root;
+    Handle x = h.root;
     rootRingRemove(s, h, x);
     int d = s.node(x).degree;
-    // The sized bound is ceil(log2 n) + 1, but cuts allow degrees up to about 1.44 log2 n;
-    // grow rather than write past the end. The rebuilt ring is in degree order either way.
-    ensureConsSize<S>(h, d);
-    for (typename S::Handle y = h.cons[std::size_t(d)]; y != S::kNone; y = h.cons[std::size_t(d)]) {
-      if (s.key(y) < s.key(x)) std::swap(x, y);  // x stays parent on equal keys
-      link(s, x, y);
-      h.cons[std::size_t(d)] = S::kNone;
+    while (used & (std::uint64_t(1) << d)) {
+      const Handle y = h.cons[std::size_t(d)];
+      const bool lower = s.key(y) < s.key(x);
+      const Handle parent = pickOf(lower, y, x);
+      link(s, parent, pickOf(lower, x, y));
+      x = parent;
+      used &= ~(std::uint64_t(1) << d);
       ++d;
-      ensureConsSize<S>(h, d);
     }
     h.cons[std::size_t(d)] = x;
+    used |= std::uint64_t(1) << d;
   }
+  h.maxDegree = used == 0 ? -1 : 63 - __builtin_clzll(used);
   h.min = S::kNone;
-  for (const typename S::Handle x : h.cons) {
-    if (x == S::kNone) continue;
+  if (used == 0) return;
+  h.min = h.cons[std::size_t(__builtin_ctzll(used))];
+  for (; used != 0; used &= used - 1) {
+    const Handle x = h.cons[std::size_t(__builtin_ctzll(used))];
     rootRingInsert(s, h, x);
-    if (h.min == S::kNone || s.key(x) < s.key(h.min)) h.min = x;
+    h.min = pickOf(s.key(x) < s.key(h.min), x, h.min);
   }
 }
 
@@ -382,15 +383,11 @@ struct FibLinks32 {
 struct FibHeap32 {
   int n = 0;
   int maxDegree = -1;
-  std::vector<std::uint32_t> cons;
+  std::array<std::uint32_t, 64> cons{};
   std::uint32_t min = kFibNone;
   std::uint32_t root = kFibNone;
   // Forgets every element in O(1), as fh_resetheap does.
   void reset() {
-    if (maxDegree > 50) {
-      cons.clear();
-      cons.shrink_to_fit();
-    }
     n = 0;
     maxDegree = -1;
     min = root = kFibNone;

@@ -81,7 +81,6 @@ void GridGraph::allocate3D() {
   func_map.assign(std::size_t(xNum) * std::size_t(yNum) * std::size_t(zNum), CostEntry{});
   usage3D.allocate(xNum, yNum, zNum);
   capacity3D.allocate(xNum, yNum, zNum);
-  cells.allocateUpper(zNum);
 }
 
 std::size_t GridGraph::stateBytes() const {

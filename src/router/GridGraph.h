@@ -5,9 +5,9 @@
 // horizontal edge (x, y) joins (x, y)-(x + 1, y) and exists for x < xNum - 1; the vertical edge
 // (x, y) joins (x, y)-(x, y + 1) and exists for y < yNum - 1.
 //
-// Only the planar part is allocated at construction. The layered part (cells of layers above
-// 0, func_map, usage3D, capacity3D) costs about 30 bytes + one cell per layered node and is
-// read only by the three-dimensional stage, which calls allocate3D() when it starts.
+// Only the planar part is allocated at construction. The layered part (func_map, usage3D,
+// capacity3D) costs 36 bytes per layered node and is read only by the three-dimensional stage,
+// which calls allocate3D() when it starts; its search keeps its own compact cells.
 
 #include <cstddef>
 #include <vector>
@@ -42,8 +42,8 @@ struct NodeGrid {
 };
 
 // Search cells, at(z, y, x) or [z][y][x]. Layer 0 is one block made with the grid, layers
-// above it one block made by allocate3D(); cells never move once made, so the heap nodes and
-// the parent pointers stay valid.
+// above it one block made by allocateUpper(); cells never move once made, so the heap nodes
+// and the parent pointers stay valid.
 class CellGrid {
  public:
   struct Layer {
@@ -52,7 +52,7 @@ class CellGrid {
     GridCell* operator[](int y) const { return base + std::size_t(y) * xNum; }
   };
   int xNum = 0, yNum = 0;
-  // Layers made so far: 1 after construction, zNum after allocate3D().
+  // Layers made so far: 1 after construction, zNum after allocateUpper(zNum).
   int layers() const { return int(layerStart.size()); }
   GridCell& at(int z, int y, int x) { return layerStart[z][std::size_t(y) * xNum + x]; }
   const GridCell& at(int z, int y, int x) const { return layerStart[z][std::size_t(y) * xNum + x]; }
@@ -98,8 +98,8 @@ struct GridGraph {
   }
   std::size_t mapIndex(int x, int y) const { return std::size_t(y) * xNum + x; }
 
-  // Makes the layered state: cells of layers 1 .. zNum - 1, func_map, usage3D and capacity3D,
-  // all zero (cells in their initial state). Does nothing when already made.
+  // Makes the layered state: func_map, usage3D and capacity3D, all zero. Does nothing when
+  // already made.
   void allocate3D();
   bool layered() const { return usage3D.allocated(); }
 

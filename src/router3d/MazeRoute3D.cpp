@@ -244,6 +244,7 @@ int GlobalRouter::MultiMaze3D(TwoPin* twoPin, Net& net, int, BoundingBox&) {
   const int xs = xNum, ys = yNum, zs = zNum;
   const CostEntry* const entries = map.data();
   LayeredCell* const cells = s.cells.data();
+  const Handle cellCount = Handle(s.cells.size());
   const float unit = baseCost;
   bool found = false;
   float reachedKey = 0.0f;
@@ -259,6 +260,9 @@ int GlobalRouter::MultiMaze3D(TwoPin* twoPin, Net& net, int, BoundingBox&) {
       break;
     }
     const bool vertical = vCapPerLayer[c.z] != 0, horizontal = hCapPerLayer[c.z] != 0;
+    // Neighbours lie a row or a layer apart: start all their loads before the first is read.
+    for (const Handle ni : {ci + Handle(xs), ci + 1, ci - Handle(xs), ci - 1, ci + Handle(plane), ci - Handle(plane)})
+      if (ni < cellCount) __builtin_prefetch(cells + ni, 1);
     // One neighbour ni over an element priced e; written out per direction below, which keeps
     // the order north, east, south, west, up, down without a dispatch per step.
     const auto relax = [&](Handle ni, float e) __attribute__((always_inline)) {

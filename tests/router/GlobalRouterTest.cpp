@@ -141,9 +141,15 @@ TEST(RouterConstruction, LayeredStateIsMadeOnlyOnRequest) {
   GridCell* first = &g.cells.at(0, 1, 2);
   g.allocate3D();
   EXPECT_TRUE(g.layered());
-  EXPECT_EQ(g.cells.layers(), 2);
-  EXPECT_EQ(&g.cells.at(0, 1, 2), first);  // layer 0 did not move
+  EXPECT_EQ(g.cells.layers(), 1);  // the layered search keeps its own cells
+  EXPECT_EQ(&g.cells.at(0, 1, 2), first);
   EXPECT_EQ(g.func_map.size(), 4u * 3u * 2u);
+  EXPECT_EQ(g.usage3D.at(1, 2, 3).z, 0);
+  g.usage3D.at(1, 2, 3).z = 5;
+  g.allocate3D();  // a second call keeps the state
+  EXPECT_EQ(g.usage3D.at(1, 2, 3).z, 5);
+  // Cells of further layers start fresh; a wrapped search stamp clears the stamps of every layer.
+  g.cells.allocateUpper(2);
   const GridCell& c = g.cells[1][2][3];
   EXPECT_EQ(c.x, 3);
   EXPECT_EQ(c.y, 2);
@@ -151,11 +157,6 @@ TEST(RouterConstruction, LayeredStateIsMadeOnlyOnRequest) {
   EXPECT_EQ(c.heapNode.data, &c);
   EXPECT_EQ(c.visitStamp, -1);
   EXPECT_EQ(c.key, 2147483648.0f);
-  EXPECT_EQ(g.usage3D.at(1, 2, 3).z, 0);
-  g.usage3D.at(1, 2, 3).z = 5;
-  g.allocate3D();  // a second call keeps the state
-  EXPECT_EQ(g.usage3D.at(1, 2, 3).z, 5);
-  // A wrapped search stamp clears the stamps of every layer.
   g.cells.at(0, 0, 0).visitStamp = 9;
   g.cells.at(1, 2, 3).targetStamp = 9;
   g.cells.clearStamps();

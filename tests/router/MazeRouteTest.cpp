@@ -316,7 +316,7 @@ TEST(MazeSearch, TraceBackRefusesAParentCycle) {
 TEST(MazeSearch, LayeredTraceBackListsViasAndLayers) {
   auto router = makePlainRouter(3, 3, 10, 10);
   router->zNum = router->grid.zNum = 3;
-  router->grid.allocate3D();
+  router->grid.cells.allocateUpper(3);
   GridCell& end = router->grid.cells.at(2, 1, 1);
   GridCell& down = router->grid.cells.at(1, 1, 1);
   GridCell& west = router->grid.cells.at(1, 1, 0);

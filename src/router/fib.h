@@ -208,21 +208,28 @@ template <class S, class H>
 void consolidate(S& s, H& h) {
   using Handle = typename S::Handle;
   std::uint64_t used = 0;
-  while (h.root != S::kNone) {
-    Handle x = h.root;
-    rootRingRemove(s, h, x);
-    int d = s.node(x).degree;
-    while (used & (std::uint64_t(1) << d)) {
-      const Handle y = h.cons[std::size_t(d)];
-      const bool lower = s.key(y) < s.key(x);
-      const Handle parent = pickOf(lower, y, x);
-      link(s, parent, pickOf(lower, x, y));
-      x = parent;
-      used &= ~(std::uint64_t(1) << d);
-      ++d;
-    }
-    h.cons[std::size_t(d)] = x;
-    used |= std::uint64_t(1) << d;
+  // Roots are placed in ring order walking left from `root`, as if each were unlinked in turn;
+  // the ring is rebuilt below, so the unlinking itself is skipped. A placed root's own links
+  // may change (it can become a child), so the walk saves its next node first.
+  if (const Handle start = h.root; start != S::kNone) {
+    Handle x = start;
+    do {
+      const Handle next = s.node(x).left;
+      int d = s.node(x).degree;
+      while (used & (std::uint64_t(1) << d)) {
+        const Handle y = h.cons[std::size_t(d)];
+        const bool lower = s.key(y) < s.key(x);
+        const Handle parent = pickOf(lower, y, x);
+        link(s, parent, pickOf(lower, x, y));
+        x = parent;
+        used &= ~(std::uint64_t(1) << d);
+        ++d;
+      }
+      h.cons[std::size_t(d)] = x;
+      used |= std::uint64_t(1) << d;
+      x = next;
+    } while (x != start);
+    h.root = S::kNone;
   }
   h.maxDegree = used == 0 ? -1 : 63 - __builtin_clzll(used);
   h.min = S::kNone;

@@ -35,6 +35,12 @@ struct LayeredPinCell {
   int listStamp = -1;                 // stamp at which the cell was put on the target list
 };
 
+// A price lowered for the duration of a search, and its value before.
+struct LoweredPrice {
+  float* price = nullptr;
+  float before = 0.0f;
+};
+
 struct LayeredSearch {
   using Handle = std::uint32_t;
   static constexpr Handle kNone = kFibNone;
@@ -44,7 +50,8 @@ struct LayeredSearch {
   std::vector<LayeredPinCell> pins;  // layer 0, same index as its cell
   FibHeap32 heap;
   FibQue32 queue;
-  int openInserts = 0;  // insertions of the current search (bounds the trace-back walk)
+  int openInserts = 0;                // insertions of the current search (bounds the trace-back walk)
+  std::vector<LoweredPrice> lowered;  // the current search's own-net prices, in lowering order
 
   // Makes the cells of an xs x ys x zs grid and takes over the per-cell search state the
   // planar searches left in `grid` (a cell's stale key, length and estimate can still decide

@@ -1,8 +1,9 @@
 // Layered maze search: best-first rerouting of one ripped-up connection over every layer.
 //
 // The net's other paths cost 1.0 per unit during the search (almost free, still counted in
-// the step count), then their prices are recomputed. Seeds and targets are the pins on layer 0
-// (seeded as the planar searches do); a cell expands north, east, south, west, up, down, planar
+// the step count), then their prices go back: every committed unit's price is current (commit
+// and rip-up refresh it), so the price held before the search is the one a recount would give. Seeds and targets are
+// the pins on layer 0 (seeded as the planar searches do); a cell expands north, east, south, west, up, down, planar
 // moves only on layers with tracks in their direction. Keys are path cost plus the distance
 // estimate times baseCost; there is no bend surcharge, no cost bound and no length bound. The
 // search ends when a target is taken or the open set runs dry; its cost is O(E log V) over the
@@ -210,26 +211,31 @@ int GlobalRouter::MultiMaze3D(TwoPin* twoPin, Net& net, int, BoundingBox&) {
   const std::size_t plane = std::size_t(xNum) * std::size_t(yNum);
   auto entryIndex = [this, plane](int x, int y, int z) { return std::size_t(x) + std::size_t(y) * xNum + plane * z; };
 
+  if (!search3D || !search3D->fits(xNum, yNum, zNum)) {
+    search3D = std::make_shared<LayeredSearch>();
+    search3D->adopt(grid.cells, xNum, yNum, zNum);
+  }
+  LayeredSearch& s = *search3D;
+
   // Units that name no element are never committed, so they are neither lowered nor restored.
+  // A unit listed twice is lowered twice; putting prices back in reverse order restores its own.
   t_modifyCost.start();
+  std::vector<LoweredPrice>& lowered = s.lowered;
+  lowered.clear();
   for (const TwoPin& t : net.twoPins) {
     if (&t == twoPin) continue;
     for (const RPoint& u : t.path) {
       if (!unitInGrid(u, xNum, yNum, zNum)) continue;
       CostEntry& e = map[entryIndex(u.x, u.y, u.z)];
-      (u.hori == 1 ? e.x : u.hori == 0 ? e.y : e.z) = 1.0f;
+      float& price = u.hori == 1 ? e.x : u.hori == 0 ? e.y : e.z;
+      lowered.push_back(LoweredPrice{&price, price});
+      price = 1.0f;
     }
   }
   t_modifyCost.stop();
 
   const bool single = net.twoPins.size() == 1;
   const Point target = twoPin->p2;
-
-  if (!search3D || !search3D->fits(xNum, yNum, zNum)) {
-    search3D = std::make_shared<LayeredSearch>();
-    search3D->adopt(grid.cells, xNum, yNum, zNum);
-  }
-  LayeredSearch& s = *search3D;
 
   t_mazeKernel.start();
   t_do_cpu_maze.reset();
@@ -363,19 +369,7 @@ int GlobalRouter::MultiMaze3D(TwoPin* twoPin, Net& net, int, BoundingBox&) {
   t_mazeKernel.stop();
 
   t_modifyCost.start();
-  for (const TwoPin& t : net.twoPins) {
-    if (&t == twoPin) continue;
-    for (const RPoint& u : t.path) {
-      if (!unitInGrid(u, xNum, yNum, zNum)) continue;
-      CostEntry& e = map[entryIndex(u.x, u.y, u.z)];
-      if (u.hori == 1)
-        e.x = cost3D(u.x, u.y, u.z, 1);
-      else if (u.hori == 0)
-        e.y = cost3D(u.x, u.y, u.z, 0);
-      else
-        e.z = cost3D(u.x, u.y, u.z, 2);
-    }
-  }
+  for (auto it = lowered.rbegin(); it != lowered.rend(); ++it) *it->price = it->before;
   t_modifyCost.stop();
   return result;
 }

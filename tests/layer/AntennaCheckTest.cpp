@@ -76,17 +76,6 @@ TEST(CheckAntennaRule, ChargesThePinsOfSegmentsLongerThanTheLimit) {
   }
 }
 
-TEST(CheckAntennaRule, LeavesTheSegmentScratchOfTheNet) {
-  Graph g;
-  g.antennaMaxLen = 1.0;
-  g.checkAntennaRule(addTree(g, kForkParents, kForkLayers, kForkPins));
-  EXPECT_EQ(g.topEdge, (std::vector<int>{-1, 0, 1, 0, 0}));  // c and d hang on a's edge 0
-  EXPECT_EQ(g.wireLen[1], 2);
-  EXPECT_EQ(g.pinNum[1], 2);
-  EXPECT_EQ(g.wireLen[0], 0);  // the root's children close their own segments
-  EXPECT_EQ(g.pinNum[0], 1);
-}
-
 TEST(CheckAntennaRule2, CountsPinsWhoseRegionHasTooMuchWirePerPin) {
   // Pins c and d: the highest edge on their way up is a's (layer 3); below a the region is
   // a, c, d: 2 edges for 1 + 2 pins, a ratio of 0.667.

@@ -344,52 +344,6 @@ TEST(AntennaPruning, KeepsAReplacementForEveryDroppedSolution) {
   }
 }
 
-TEST(AntennaPruning, PairwiseKeepsTheWireWithoutPinsInEitherOrder) {
-  Graph g;
-  g.layerNum = 3;
-  g.antennaMaxLen = 10.0;
-  AntennaSol withPins, withoutPins;
-  withPins.AL = withoutPins.AL = 2;
-  withPins.TW = withoutPins.TW = 0;
-  withPins.LS = withoutPins.LS = 2;
-  withPins.cost = withoutPins.cost = 9;
-  withPins.pinCnt = 1;
-  withoutPins.pinCnt = 0;
-  for (const bool pinsFirst : {true, false}) {
-    SCOPED_TRACE(pinsFirst);
-    std::vector<AntennaSol> list = pinsFirst ? std::vector{withPins, withoutPins} : std::vector{withoutPins, withPins};
-    g.AA_solEasyPrunning(list);
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].pinCnt, 0);
-  }
-}
-
-// Mode 0 prunes nothing; the bin modes need a bin size of at least 1 and say so.
-TEST(AntennaPruning, ModeZeroKeepsEverythingAndBinModesRejectBinSizeZero) {
-  NetDB db = makeGridDB(3, 3, {3, 3}, {3, 3});
-  Net& dbNet = addNet(db, 1, {Point(0, 0, 0), Point(2, 2, 0), Point(2, 0, 0)});
-  addLConnection(db, dbNet, Point(0, 0, 0), Point(2, 2, 0));
-  Graph g;
-  buildTrees(g, db);
-  g.antennaMaxLen = 10.0;
-  g.aaPruneMode = 0;
-  g.aaSolSets.assign(std::size_t(g.layerNum) * 3, {});
-  std::mt19937 rng(3);
-  const std::vector<AntennaSol> list = randomList(rng, 2, 12);
-  g.aaSolSets[0] = list;
-  EXPECT_TRUE(g.AA_solPrunning(0));
-  EXPECT_EQ(g.aaSolSets[0].size(), list.size());
-  g.aaSolSets[0].clear();
-  testing::internal::CaptureStdout();
-  EXPECT_FALSE(g.AA_solPrunning(0));
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "no solution\n");
-
-  g.aaPruneMode = 3;
-  g.alBinSize = 0;
-  EXPECT_EXIT(g.singleNetLA(g.nets[0], true), testing::ExitedWithCode(1),
-              "Error: layer assignment: antenna pruning mode 3 needs an antenna bin size of at least 1, got 0");
-}
-
 // The drivers fall back to the plain programme for a net the antenna rule cannot solve, so
 // every edge ends on a layer and the grids hold exactly one unit per edge.
 TEST(AntennaDrivers, FallBackToThePlainProgrammeAndKeepTheBookingExact) {

@@ -60,34 +60,6 @@ TEST(TreeBuild, BreadthFirstNumberingUpRightDownLeft) {
   EXPECT_EQ(g.usage2DV[2][3], 1);
 }
 
-TEST(TreeBuild, PinLayersOfOneTileAreCombined) {
-  NetDB db = makeGridDB(3, 1, {3, 3, 3}, {0, 0, 0});
-  Net& n = addNet(db, 1, {Point(0, 0, 2), Point(2, 0, 1), Point(0, 0, 0)});
-  addLConnection(db, n, Point(0, 0, 2), Point(2, 0, 1));
-  Graph g;
-  g.initialLA(db, 1, 0.0);
-  convertQuietly(g, db);
-  const auto nodes = g.nodesOf(g.nets[0]);
-  ASSERT_EQ(nodes.size(), 3u);
-  EXPECT_EQ(nodes[0].pinMinLayer, 0);
-  EXPECT_EQ(nodes[0].pinMaxLayer, 2);
-  EXPECT_FALSE(nodes[1].isPin);
-  EXPECT_TRUE(nodes[2].isPin);
-  EXPECT_EQ(nodes[2].pinMinLayer, 1);
-}
-
-TEST(TreeBuild, NetWithoutRoutedUnitsIsOneNode) {
-  NetDB db = makeGridDB(3, 3, {3}, {3});
-  addNet(db, 1, {Point(0, 0, 0), Point(2, 2, 0)});
-  Net& other = addNet(db, 2, {Point(0, 1, 0), Point(2, 1, 0)});
-  addLConnection(db, other, Point(0, 1), Point(2, 1));
-  Graph g;
-  g.initialLA(db, 1, 0.0);
-  EXPECT_EQ(convertQuietly(g, db), "convertGRtoLA  input total overflow=0  Wlen2D=2  maxLen=2\n");
-  EXPECT_EQ(g.nets[0].nodeCount, 1u);
-  EXPECT_EQ(g.nets[0].edgeCount(), 0u);
-}
-
 // Shares of an overflowed grid edge: ceil and floor of 2 d / L.
 TEST(TreeBuild, OverflowSharesAndInputOverflow) {
   const struct {
@@ -119,39 +91,6 @@ TEST(TreeBuild, OverflowSharesAndInputOverflow) {
   }
 }
 
-// Two connections that overlap in a loop: the closing unit stays out of the tree, and the
-// connection that used it is flagged and loses the unit (no via stack to p2 after it).
-TEST(PathConversion, LoopUnitIsDroppedAndItsConnectionFlagged) {
-  NetDB db = makeGridDB(2, 2, {0, 5}, {5, 0});
-  Net& n = addNet(db, 3, {Point(0, 0, 0), Point(1, 1, 0)});
-  addLConnection(db, n, Point(0, 0), Point(1, 1));  // (0,0)->(1,0)->(1,1)
-  TwoPin& second = addLConnection(db, n, Point(0, 0), Point(1, 1));
-  second.path = {RPoint(0, 0, 0, 0), RPoint(0, 1, 0, 1)};  // (0,0)->(0,1)->(1,1)
-  Graph g;
-  g.initialLA(db, 1, 0.0);
-  convertQuietly(g, db);
-  ASSERT_EQ(g.nets[0].edgeCount(), 3u);  // 4 units, one closes the loop
-  for (edge& e : g.edgesOf(g.nets[0])) e.layer = e.hori ? 1 : 0;
-  g.convertLAtoGR(db);
-  // Tree: root (0,0); up (0,1) and right (1,0); then (1,1) from (0,1) via its right unit.
-  // The vertical unit (1,0)-(1,1) is the one left out.
-  const TwoPin& first = db.nets[0].twoPins[0];
-  EXPECT_TRUE(first.needRoute);
-  ASSERT_EQ(first.path.size(), 2u);
-  EXPECT_EQ(first.path[0].hori, 2);  // p1.z 0 -> layer 1 at p1's tile
-  EXPECT_EQ(first.path[1].hori, 1);
-  EXPECT_EQ(first.path[1].z, 1);
-  const TwoPin& other = db.nets[0].twoPins[1];
-  EXPECT_FALSE(other.needRoute);
-  // vertical on 0, via up at (0,1), horizontal on 1, via down at p2
-  const std::vector<RPoint> expected = {RPoint(0, 0, 0, 0), RPoint(0, 1, 0, 2), RPoint(0, 1, 1, 1), RPoint(1, 1, 0, 2)};
-  ASSERT_EQ(other.path.size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_TRUE(eqRPoint{}(other.path[i], expected[i]));
-  }
-}
-
 // p1.z 0 and p2.z 0; steps assigned layers 1 and 3: via at p1, vias 1 and 2 at the common
 // tile, vias 2, 1, 0 at p2.
 TEST(PathConversion, ViaStacksAtJunctionsAndEnds) {
@@ -175,28 +114,6 @@ TEST(PathConversion, ViaStacksAtJunctionsAndEnds) {
   }
   EXPECT_FALSE(t.needRoute);
   EXPECT_TRUE(db.nets[0].routedEdges.empty());
-}
-
-// A net of more than 1000 connections, then a net whose first step starts at p1 = (2, 0)
-// and goes left over tile (1, 0), which the big net's last connection reached. Stamps that
-// repeat would put the via stack at (1, 0); it belongs at p1.
-TEST(PathConversion, ViaStampsNeverRepeatAcrossNets) {
-  NetDB db = makeGridDB(3, 2, {2, 2}, {2, 2});
-  Net& big = addNet(db, 0, {Point(0, 1, 0), Point(1, 1, 0), Point(1, 0, 0)});
-  for (int j = 0; j < 1000; ++j) addLConnection(db, big, Point(0, 1), Point(1, 1));
-  addLConnection(db, big, Point(1, 1), Point(1, 0));
-  Net& next = addNet(db, 1, {Point(2, 0, 0), Point(0, 0, 0)});
-  addLConnection(db, next, Point(2, 0, 0), Point(0, 0, 0));
-  Graph g;
-  g.initialLA(db, 1, 0.0);
-  convertQuietly(g, db);
-  for (edge& e : g.edgesOf(g.nets[1])) e.layer = 1;
-  testing::internal::CaptureStdout();
-  g.convertLAtoGR(db);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  const std::vector<RPoint>& path = db.nets[1].twoPins[0].path;
-  ASSERT_FALSE(path.empty());
-  EXPECT_TRUE(eqRPoint{}(path[0], RPoint(2, 0, 0, 2)));
 }
 
 // A connection whose path does not start at p1: the layer change cannot be placed at a tile

@@ -23,34 +23,6 @@ TEST(GraphModel, AdjustmentIsDemandFillingTheRemovedTracks) {
   EXPECT_EQ(g.of3DH[1][2], 0);  // adjustments do not count as overflow units
 }
 
-TEST(GraphModel, MismatchedAdjustmentListsAreReported) {
-  NetDB db = threeLayerDB();
-  db.adjEdges = {RPoint(0, 0, 1, 1), RPoint(1, 0, 1, 1)};
-  db.adjCapacity = {1};
-  Graph g;
-  testing::internal::CaptureStdout();
-  g.initialLA(db, 1, 0.0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR: LA 1858\n");
-  EXPECT_EQ(g.demandH.at(0, 0, 1), 3);
-  EXPECT_EQ(g.demandH.at(1, 0, 1), 0);
-  testing::internal::CaptureStdout();
-  g.reset(db);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR: LA 1744\n");
-}
-
-TEST(GraphModel, NetsWithFewerThanTwoPinsAreReportedAndKept) {
-  NetDB db = threeLayerDB();
-  addNet(db, 7, {Point(0, 0, 0), Point(2, 2, 0)});
-  addNet(db, 9, {Point(1, 1, 0)});
-  Graph g;
-  testing::internal::CaptureStdout();
-  g.initialLA(db, 1, 0.0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR: LA 1829 netID=9\n");
-  ASSERT_EQ(g.nets.size(), 2u);
-  EXPECT_EQ(g.nets[0].pinCount, 2u);
-  EXPECT_EQ(g.nets[1].id, 9);
-}
-
 // Pin blockage: ceil((pins + repeats) * factor) on the lowest layer with capacity in each
 // direction, added to every existing edge next to the tile, capped at the capacity.
 TEST(GraphModel, PinBlockageGoesToTheLowestLayerOfEachDirection) {
@@ -101,41 +73,6 @@ TEST(GraphModel, PinBlockageGoesToTheLowestLayerOfEachDirection) {
   }
 }
 
-TEST(GraphModel, PinBlockageBringsOverfullAdjustmentsDownToCapacity) {
-  NetDB db = threeLayerDB();
-  db.adjEdges = {RPoint(0, 0, 0, 0), RPoint(0, 0, 2, 0)};
-  db.adjCapacity = {-3, -3};  // demand 8 and 9 on layers 0 and 2
-  Graph g;
-  g.initialLA(db, 1, 0.0);
-  EXPECT_EQ(g.demandV.at(0, 0, 0), 5);  // lowest vertical layer: capped
-  EXPECT_EQ(g.demandV.at(0, 0, 2), 9);  // other layers keep the adjustment
-}
-
-TEST(GraphModel, ResetKeepsAdjustmentsButDropsPinBlockageHistoryAndTrees) {
-  NetDB db = threeLayerDB();
-  db.adjEdges = {RPoint(0, 0, 2, 1)};
-  db.adjCapacity = {1};
-  db.pinCount[1][1] = 2;
-  addNet(db, 1, {Point(0, 0, 0), Point(2, 0, 0)});
-  addLConnection(db, db.nets[0], Point(0, 0, 0), Point(2, 0, 0));
-  Graph g;
-  g.initialLA(db, 1, 1.0);
-  testing::internal::CaptureStdout();
-  g.convertGRtoLA(db);
-  g.NVM(0, 0, 0, false);
-  testing::internal::GetCapturedStdout();
-  g.historyH.at(0, 0, 1) = 4;
-  g.reset(db);
-  EXPECT_FALSE(g.fastCostMode);
-  EXPECT_EQ(g.nets[0].nodeCount, 0u);
-  EXPECT_TRUE(g.nodePool.empty());
-  EXPECT_EQ(g.demandH.at(0, 0, 2), 5);
-  EXPECT_EQ(g.usage2DH[0][0], 5);
-  EXPECT_EQ(g.demandH.at(0, 1, 1), 0);  // was pin blockage
-  EXPECT_EQ(g.historyH.at(0, 0, 1), 0);
-  EXPECT_EQ(g.nets[0].pinCount, 2u);
-}
-
 TEST(GraphModel, TotalOverflowIsPitchWeighted) {
   NetDB db = threeLayerDB();
   db.minWireSpacing = {0, 2, 0};  // pitch 3 on layer 1
@@ -159,22 +96,6 @@ TEST(GraphModel, TotalOverflowIsPitchWeighted) {
   EXPECT_EQ(g.historyH.at(1, 2, 1), 2);
   EXPECT_EQ(g.historyV.at(2, 0, 0), 2);
   EXPECT_EQ(g.historyH.at(0, 0, 1), 0);
-}
-
-TEST(GraphModel, OneTileWideGridHasNoHorizontalEdges) {
-  NetDB db = makeGridDB(1, 4, {3, 3}, {3, 3});
-  db.pinCount[0][1] = 2;
-  addNet(db, 5, {Point(0, 0, 0), Point(0, 3, 1)});
-  addLConnection(db, db.nets[0], Point(0, 0, 0), Point(0, 3, 1));
-  Graph g;
-  g.initialLA(db, 1, 1.0);
-  EXPECT_TRUE(g.demandH.cells.empty());
-  testing::internal::CaptureStdout();
-  g.convertGRtoLA(db);
-  g.COLA(0, 0, 0, false);
-  testing::internal::GetCapturedStdout();
-  EXPECT_EQ(g.nets[0].edgeCount(), 3u);
-  for (const edge& e : g.edgesOf(g.nets[0])) EXPECT_FALSE(e.hori);
 }
 
 }  // namespace

@@ -99,23 +99,4 @@ TEST(OverflowReportWriter, WithoutOverflowAndWithoutADriverRun) {
   std::filesystem::remove(path);
 }
 
-// A path that cannot be created, and a device that refuses the data (seen at the close).
-TEST(Writers, ReportAnUnwritablePathAndFail) {
-  NetDB db = writerDB();
-  Net& a = addNet(db, 7, {Point(0, 0, 0), Point(2, 1, 0)});
-  addLConnection(db, a, Point(0, 0, 0), Point(2, 1, 0));
-  Graph g;
-  assignQuietly(g, db);
-  for (const char* path : {"/nonexistent-dir/out.txt", "/dev/full"}) {
-    SCOPED_TRACE(path);
-    if (std::string(path) == "/dev/full" && !std::filesystem::exists(path)) continue;
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(g.output3Dresult(path));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string("Error: ") + path + ": cannot write\n");
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(g.outputOverflowInfo(path));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string("Error: ") + path + ": cannot write\n");
-  }
-}
-
 }  // namespace

@@ -27,38 +27,6 @@ struct CostCase {
   std::int64_t expected;
 };
 
-TEST(EdgeCost, BothModesPriceTheDemand) {
-  const CostCase kCases[] = {
-      {"fast: room left, 5d/c truncated", true, 5, 3, 1, 0, 3},
-      {"fast: empty", true, 5, 0, 1, 0, 0},
-      {"fast: full layer costs a million times the pitch", true, 4, 4, 3, 0, 3000000},
-      {"fast: one unit over doubles it", true, 4, 5, 3, 0, 6000000},
-      {"fast: no 32-bit wrap far over capacity", true, 1, 5001, 1000, 0, 5001000000000LL},
-      {"negotiation: one track left", false, 10, 9, 1, 0, 19},
-      {"negotiation: full layer", false, 10, 10, 1, 0, 22},
-      {"negotiation: one track over", false, 10, 11, 1, 0, 25},
-      {"negotiation: ten tracks left", false, 20, 10, 1, 0, 4},
-      {"negotiation: a hundred left", false, 150, 50, 1, 0, 2},
-      {"negotiation: history 1 on a full layer", false, 10, 10, 1, 1, 55},
-      {"negotiation: history 2 on a full layer", false, 10, 10, 1, 2, 110},
-      {"negotiation: overflow weighted by pitch", false, 10, 11, 5, 0, 35},
-  };
-  for (const CostCase& c : kCases) {
-    SCOPED_TRACE(c.name);
-    NetDB db = makeGridDB(2, 1, {c.capacity}, {0});
-    db.minWireSpacing[0] = c.pitch - 1;
-    Graph g;
-    g.initialLA(db, 1, 0.0);
-    g.fastCostMode = c.fast;
-    g.ofCostAlpha = 0.3;
-    g.demandH.at(0, 0, 0) = c.demand;
-    g.historyH.at(0, 0, 0) = c.history;
-    edge e;
-    e.hori = true;
-    EXPECT_EQ(g.edgeCost(e, 0), c.expected);
-  }
-}
-
 
 // Random small trees on random grids: the programme must reach the minimum cost of all layer
 // tuples and, among equal minima, pick the tuple that is first when edges are compared in
@@ -133,33 +101,6 @@ TEST(SingleNetDP, MatchesBruteForceIncludingTies) {
   EXPECT_GT(tiesSeen, 10);  // the tie rule was really exercised
 }
 
-TEST(SingleNetDP, SingleNodeNetTakesItsPinsAndBooksNothing) {
-  NetDB db = makeGridDB(3, 3, {2, 2, 2}, {2, 2, 2});
-  addNet(db, 1, {Point(1, 1, 0), Point(1, 1, 2), Point(2, 2, 0)});  // no connection routed
-  Graph g;
-  buildTrees(g, db);
-  const std::vector<int> before = g.demandH.cells;
-  g.fastCostMode = true;
-  EXPECT_TRUE(g.singleNetLA(g.nets[0], false));
-  EXPECT_EQ(g.demandH.cells, before);
-  EXPECT_EQ(g.getSingleNetlVia(g.nets[0]), 2);
-}
-
-TEST(SingleNetDP, NeverUsesALayerWithoutCapacityInTheEdgesDirection) {
-  // Layer 1 is horizontal-only and cheapest by preference; vertical edges must avoid it.
-  NetDB db = makeGridDB(3, 3, {0, 5}, {5, 0});
-  Net& n = addNet(db, 1, {Point(0, 0, 1), Point(2, 2, 1)});
-  addLConnection(db, n, Point(0, 0, 1), Point(2, 2, 1));
-  Graph g;
-  buildTrees(g, db);
-  for (const bool fast : {true, false}) {
-    g.fastCostMode = fast;
-    g.singleNetLA(g.nets[0], false);
-    for (const edge& e : g.edgesOf(g.nets[0])) EXPECT_EQ(e.layer, e.hori ? 1 : 0);
-    g.ripUp(g.nets[0]);
-  }
-}
-
 TEST(GreedyAssignment, WithoutEdgeCostTakesTheLowestLayerThatKeepsTheSpanSmall) {
   NetDB db = makeGridDB(4, 4, {0, 3, 0, 3}, {3, 0, 3, 0});
   Net& n = addNet(db, 1, {Point(0, 0, 0), Point(3, 3, 0), Point(3, 0, 0)});
@@ -169,19 +110,6 @@ TEST(GreedyAssignment, WithoutEdgeCostTakesTheLowestLayerThatKeepsTheSpanSmall) 
   for (int& d : g.demandH.cells) d = 7;  // full everywhere: must not matter without edge cost
   g.greedy_singleNetLA(g.nets[0], false, false);
   for (const edge& e : g.edgesOf(g.nets[0])) EXPECT_EQ(e.layer, e.hori ? 1 : 0);
-}
-
-TEST(GreedyAssignment, WithEdgeCostAvoidsFullLayers) {
-  NetDB db = makeGridDB(2, 1, {2, 2, 2}, {0, 0, 0});
-  Net& n = addNet(db, 1, {Point(0, 0, 0), Point(1, 0, 0)});
-  addLConnection(db, n, Point(0, 0, 0), Point(1, 0, 0));
-  Graph g;
-  buildTrees(g, db);
-  g.fastCostMode = true;
-  g.demandH.at(0, 0, 0) = 2;  // full: a million
-  g.greedy_singleNetLA(g.nets[0], false, true);
-  // layer 1: span 100 + preference 1 + cost 0; layer 2: span 200 + 0 + 0
-  EXPECT_EQ(g.edgesOf(g.nets[0])[0].layer, 1);
 }
 
 // Rip-up after an assignment restores demand and overflow counts exactly.
@@ -212,51 +140,6 @@ TEST(RipUp, UndoesDynamicProgrammeAndGreedyBookings) {
     EXPECT_EQ(g.of3DV.cells, oV);
     for (const edge& e : g.edgesOf(last)) EXPECT_EQ(e.layer, -1);
   }
-}
-
-// A grid edge with 2D overflow 4 over six layers: shares ceil 2 and floor 1.
-TEST(OverflowShare, NetIsFlaggedOnlyBeyondItsShare) {
-  const struct {
-    const char* name;
-    int tracksOver, of3D;
-    bool flagged;
-  } kCases[] = {
-      {"3 over the ceiling share", 3, 3, true},
-      {"2 over while of3D exceeds the 2D overflow", 2, 5, true},
-      {"2 over while of3D does not exceed it", 2, 4, false},
-      {"1 over never", 1, 9, false},
-      {"within capacity", 0, 9, false},
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.name);
-    NetDB db = makeGridDB(2, 1, std::vector<int>(6, 1), std::vector<int>(6, 0));
-    for (int i = 0; i < 10; ++i) {
-      Net& n = addNet(db, i, {Point(0, 0, 0), Point(1, 0, 0)});
-      addLConnection(db, n, Point(0, 0), Point(1, 0));
-    }
-    Graph g;
-    buildTrees(g, db);
-    ASSERT_EQ(g.ofShareCeilH[0][0], 2);
-    ASSERT_EQ(g.ofShareFloorH[0][0], 1);
-    g.edgesOf(g.nets[0])[0].layer = 3;
-    g.demandH.at(0, 0, 3) = 1 + c.tracksOver;
-    g.of3DH[0][0] = c.of3D;
-    EXPECT_EQ(g.hasOverflow(g.nets[0]), c.flagged);
-  }
-}
-
-TEST(ViaCount, SumsTheLayerSpanOfEveryNode) {
-  NetDB db = makeGridDB(3, 1, {1, 1, 1, 1}, {0, 0, 0, 0});
-  Net& n = addNet(db, 1, {Point(0, 0, 0), Point(2, 0, 1)});
-  addLConnection(db, n, Point(0, 0, 0), Point(2, 0, 1));
-  Graph g;
-  buildTrees(g, db);
-  auto edges = g.edgesOf(g.nets[0]);
-  edges[0].layer = 3, edges[1].layer = 2;
-  // root: pin 0 .. edge 3 = 3; middle: 2 .. 3 = 1; end: pin 1 .. edge 2 = 1
-  EXPECT_EQ(g.getSingleNetlVia(g.nets[0]), 5);
-  edges[0].layer = 0, edges[1].layer = 0;
-  EXPECT_EQ(g.getSingleNetlVia(g.nets[0]), 1);
 }
 
 }  // namespace

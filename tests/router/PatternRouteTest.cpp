@@ -53,18 +53,6 @@ TEST(FlatRoute, ListsTheRunFromTheLeftOrLowerEnd) {
   }
 }
 
-TEST(FlatRoute, SwapsWholeEndsAndReturnsTheCommitOverflow) {
-  auto router = makePlainRouter(7, 6, 1, 1);
-  router->grid.hUsage[2][2] = 1;  // full: the run overflows there once
-  Net net = makeNet(1);
-  Point p1(5, 2, 3), p2(1, 2, 1);
-  std::vector<RPoint> path;
-  EXPECT_EQ(router->Flat(p1, p2, path, net), 1);
-  EXPECT_EQ(router->totalOF, 1);
-  EXPECT_EQ(p1.z, 1);  // the layer travels with its end
-  EXPECT_EQ(p2.z, 3);
-}
-
 // Every row loads some edges (single-connection net unless said: an edge costs 3 * 10 + demand)
 // and names the L expected, in walking order from the left end.
 TEST(PatternRoute, TakesTheCheaperLAndOnTiesTheLowerRow) {
@@ -170,17 +158,4 @@ TEST(PatternRoute, TakesTheCheaperLAndOnTiesTheLowerRow) {
         EXPECT_EQ(router->grid.getCost(r.x, r.y, r.hori == 1), load + 1) << r;
       }
   }
-}
-
-TEST(PatternRoute, ReportsTheCommitOverflowAndUsageWithoutItself) {
-  auto router = makePlainRouter(4, 4, 2, 2);
-  router->grid.vUsage[0][0] = 2;  // both Ls: up column 0 or 3, then row; both columns full
-  router->grid.vUsage[3][0] = 2;
-  Net net = makeNet(1);
-  TwoPin& t = net.twoPins[0];
-  t.p1 = Point(0, 0), t.p2 = Point(3, 1);
-  int maxUsage = -1;
-  EXPECT_EQ(router->Pattern(t.p1, t.p2, &t, net, maxUsage), 1);
-  EXPECT_EQ(maxUsage, 2);
-  EXPECT_EQ(router->totalOF, 1);
 }

@@ -108,43 +108,6 @@ TEST(LayeredMaze, FindsTheCheapestPathOfABruteForceSearch) {
   }
 }
 
-TEST(LayeredMaze, ClimbsToTheLayerThatCarriesTheDirection) {
-  auto r = makeLayeredRouter(3, 4, {4, 0}, {0, 4}, {1, 1});
-  Net n;
-  n.pins2D = {Point(1, 0), Point(1, 3)};
-  n.twoPins.emplace_back(Point(1, 0), Point(1, 3), 0);
-  BoundingBox box;
-  EXPECT_EQ(r->MultiMaze3D(&n.twoPins[0], n, 0, box), 5);
-  // Rebuilt from the target back to the source: via down at the target, north units, via up.
-  const std::vector<RPoint> expected = {RPoint(1, 3, 0, 2), RPoint(1, 2, 1, 0), RPoint(1, 1, 1, 0), RPoint(1, 0, 1, 0),
-                                        RPoint(1, 0, 0, 2)};
-  ASSERT_EQ(n.twoPins[0].path.size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_TRUE(eqRPoint()(n.twoPins[0].path[i], expected[i])) << "unit " << i << ": " << n.twoPins[0].path[i];
-  }
-}
-
-TEST(LayeredMaze, OwnNetUnitsCostOneDuringTheSearchAndArePricedAgainAfter) {
-  auto r = makeLayeredRouter(4, 4, {4, 0}, {0, 4}, {1, 1});
-  Net n;
-  n.pins2D = {Point(0, 0), Point(3, 0), Point(3, 3)};
-  n.twoPins.emplace_back(Point(0, 0), Point(3, 0), 0);
-  n.twoPins.emplace_back(Point(3, 0), Point(3, 3), 0);
-  // The first connection ends with a via stub up at (3, 0): the second may climb through it.
-  n.twoPins[0].path = {RPoint(0, 0, 0, 1), RPoint(1, 0, 0, 1), RPoint(2, 0, 0, 1), RPoint(3, 0, 0, 2)};
-  r->Route3DPath(n.twoPins[0].path, n);
-  const float north0 = entryAt(*r, 3, 0, 1).y, north1 = entryAt(*r, 3, 1, 1).y, north2 = entryAt(*r, 3, 2, 1).y;
-  const float down = entryAt(*r, 3, 3, 0).z;
-  BoundingBox box;
-  EXPECT_EQ(r->MultiMaze3D(&n.twoPins[1], n, 0, box), 5) << "the own via still counts as a step";
-  // Keys add in search order from 0: the own via at 1.0, three north units, the via down.
-  EXPECT_EQ(n.twoPins[1].pathCost, (((1.0f + north0) + north1) + north2) + down);
-  EXPECT_EQ(entryAt(*r, 3, 0, 0).z, r->cost3D(3, 0, 0, 2));
-  EXPECT_EQ(entryAt(*r, 3, 0, 0).z,
-            1000.0f * float(1.0 + double(2.0f / 10000001.0f) * double(2.0f / 10000001.0f) * 0.025));
-  for (int x = 0; x < 3; ++x) EXPECT_EQ(entryAt(*r, x, 0, 0).x, r->cost3D(x, 0, 0, 1));
-}
-
 TEST(LayeredMaze, AFailedSearchKeepsTheOldPath) {
   auto r = makeLayeredRouter(3, 3, {4}, {0}, {1});  // one layer, horizontal only
   Net n;

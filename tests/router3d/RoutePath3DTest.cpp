@@ -86,36 +86,6 @@ TEST(LayeredCommit, RandomCommitsAndRipUpsMatchARecountAfterEveryStep) {
   }
 }
 
-TEST(LayeredCommit, ASharedUnitIsPaidOnceByItsNet) {
-  auto r = makeLayeredRouter(4, 4, {5, 5}, {5, 5}, {1, 1});
-  Net n;
-  n.twoPins.resize(2);
-  std::vector<RPoint> a = {RPoint(1, 1, 0, 1), RPoint(2, 1, 0, 2)};
-  std::vector<RPoint> b = {RPoint(1, 1, 0, 1)};
-  r->Route3DPath(a, n);
-  r->Route3DPath(b, n);
-  EXPECT_EQ(r->grid.usage3D.at(0, 1, 1).x, 1);
-  EXPECT_EQ(n.routedEdges.count(RPoint(1, 1, 0, 1)), 2u);
-  EXPECT_EQ(r->Wlen2D, 1);
-  EXPECT_EQ(n.wireLength, 2);
-  r->RipUp3D(a, n);
-  EXPECT_EQ(r->grid.usage3D.at(0, 1, 1).x, 1) << "the other connection still uses it";
-  EXPECT_EQ(r->grid.usage3D.at(0, 1, 2).z, 0);
-  r->RipUp3D(b, n);
-  EXPECT_EQ(r->grid.usage3D.at(0, 1, 1).x, 0);
-  EXPECT_EQ(n.wireLength, 0);
-}
-
-TEST(LayeredCommit, ASingleConnectionPaysEveryStep) {
-  auto r = makeLayeredRouter(4, 4, {5}, {5}, {1});
-  Net n;
-  n.twoPins.resize(1);
-  std::vector<RPoint> p = {RPoint(1, 1, 0, 0), RPoint(1, 1, 0, 0)};
-  r->Route3DPath(p, n);
-  EXPECT_EQ(r->grid.usage3D.at(0, 1, 1).y, 2);
-  EXPECT_EQ(n.routedEdges.size(), 0u) << "the multiset is kept only for shared nets";
-}
-
 TEST(LayeredCommit, OverflowIsWeightedByPitchAndViasNeverOverflow) {
   auto r = makeLayeredRouter(4, 4, {0, 3}, {3, 0}, {1, 2});
   r->grid.usage3D.at(1, 0, 0).x = 3;
@@ -135,26 +105,6 @@ TEST(LayeredCommit, OverflowIsWeightedByPitchAndViasNeverOverflow) {
   EXPECT_EQ(r->Wlen2D, 0);
   EXPECT_EQ(n.wireLength, 1);
   EXPECT_EQ(entryAt(*r, 0, 0, 0).z, r->cost3D(0, 0, 0, 2));
-}
-
-// A unit naming no element is reported, moves only the counts, and stays balanced.
-TEST(LayeredCommit, UnitsNamingNoElementAreReportedAndBalanced) {
-  auto r = makeLayeredRouter(3, 3, {2}, {2}, {1});
-  Net n;
-  n.twoPins.resize(1);
-  std::vector<RPoint> bad = {RPoint(1, 1, 0, 5), RPoint(7, 0, 0, 1), RPoint(0, 0, 3, 2)};
-  testing::internal::CaptureStdout();
-  r->Route3DPath(bad, n);
-  const std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(out.substr(0, out.find('\n') + 1), "ERROR GridGraph 237\n");
-  EXPECT_NE(out.find("ERROR GridGraph 238 unit (7,0,0) hori=1 outside the grid\n"), std::string::npos);
-  EXPECT_EQ(r->Wlen2D, 2);
-  EXPECT_EQ(r->totalVia, 1);
-  testing::internal::CaptureStdout();
-  r->RipUp3D(bad, n);
-  testing::internal::GetCapturedStdout();
-  EXPECT_EQ(r->Wlen2D + r->totalVia + n.wireLength, 0);
-  for (const Point_i& u : r->grid.usage3D.cells) EXPECT_TRUE(u.x == 0 && u.y == 0 && u.z == 0);
 }
 
 }  // namespace

@@ -32,10 +32,6 @@ Read readSettings(const std::string& text) {
   return r;
 }
 
-// A problem that reads cleanly, so a whole run gets past the .set file.
-const char* kTinyProblem =
-    "grid 2 2 2\nvertical capacity 0 4\nhorizontal capacity 4 0\nminimum width 1 1\nminimum spacing 1 1\n"
-    "via spacing 1 1\n0 0 10 10\n\nnum net 1\nn0 0 2 1\n1 1 1\n15 1 1\n\n0\n";
 
 TEST(SettingsFile, EchoesEveryKeyByteForByte) {
   const Read r = readSettings(
@@ -64,39 +60,6 @@ TEST(SettingsFile, EchoesEveryKeyByteForByte) {
   EXPECT_TRUE(p.outputOverflowInfo);
   EXPECT_EQ(p.ignoredNetThreshold, 1000);
   EXPECT_DOUBLE_EQ(p.pinBlockageFactor, 0.05);
-}
-
-TEST(SettingsFile, StoredFormsAndSpecialValues) {
-  const struct {
-    const char* name;
-    const char* text;
-    const char* echo;
-    int parameterSet::*field;
-    int stored;
-  } kCases[] = {
-      {"negative maze means unlimited", "Maze Routing Iteration = -5", "set Maze routing iteration = -5\n",
-       &parameterSet::mazeIteration, INT_MAX},
-      {"negative threshold means none", "Ignored Net Threshold = -1", "set Ignored net threshold = -1\n",
-       &parameterSet::ignoredNetThreshold, INT_MAX},
-      {"top wirelength level", "Wirelength Optimization Level = 500", "set Wirelength Optimization Level = 500\n",
-       &parameterSet::wirelengthParam, 5030},
-      {"last occurrence wins", "Via cost = 2 Via cost = 9", "set Via cost = 2\nset Via cost = 9\n",
-       &parameterSet::viaCost, 9},
-      {"keys on one line, any order", "Post a b c 3 Pattern a b c 6",
-       "set Post routing iteration = 3\nset Pattern Routing Iteration = 6\n", &parameterSet::postRoutingIteration, 3},
-      {"glued comment", "#Via cost = 3\nVia cost = 4", "set Via cost = 4\n", &parameterSet::viaCost, 4},
-      {"standalone comment sign", "# Via cost = 3\nVia cost = 6 # Via cost = 8\n", "set Via cost = 6\n",
-       &parameterSet::viaCost, 6},
-      {"no keys keeps defaults", "\n\n# nothing\n", "", &parameterSet::mazeIteration, INT_MAX},
-      {"missing Via key", "Pattern Routing Iteration = 2", "set Pattern Routing Iteration = 2\n",
-       &parameterSet::viaCost, 1},
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.name);
-    const Read r = readSettings(c.text);
-    EXPECT_EQ(r.out, c.echo);
-    EXPECT_EQ(r.params.*(c.field), c.stored);
-  }
 }
 
 }  // namespace

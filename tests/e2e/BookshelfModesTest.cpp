@@ -41,6 +41,10 @@ TEST(BookshelfModes, IccadRunReadsTheSetAndRoutes) {
                               "Net Decomposition\n", "!!!!!!!!!  CPU  Total Time: "}));
   EXPECT_TRUE(std::regex_search(r.out, std::regex("Input File costs [0-9.e-]+ seconds\n\n")));
   EXPECT_THAT(r.out, Not(HasSubstr("ERROR")));
+  // The maze override replaces the setting (none here): 3 runs the one round this design needs, 0 none.
+  EXPECT_THAT(r.out, HasSubstr("Start Maze Routing===================\nRound=0"));
+  const RunResult none = runKorvane({"ICCAD", "tiny.aux", "tiny.pl", "tiny.set", "out.txt", "0"}, dir.path);
+  EXPECT_THAT(none.out, HasSubstr("Start Maze Routing===================\nMaze Routing costs"));
 }
 
 TEST(BookshelfModes, SelfCheckReportsEveryDifferingEdge) {
@@ -63,6 +67,5 @@ TEST(BookshelfModes, SelfCheckReportsEveryDifferingEdge) {
                               "Input File costs "}));
   EXPECT_FALSE(std::filesystem::exists(dir.file(".ofinfo")));
 }
-
 
 }  // namespace

@@ -1,3 +1,5 @@
+// Layer assignment of one net: the tree programme against brute force over all layer
+// choices, the greedy pass against a layer-by-layer search, and rip-up.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,21 +14,12 @@
 
 namespace {
 
-void buildTrees(Graph& g, NetDB& db, double pinBlockage = 0.0) {
-  g.initialLA(db, 1, pinBlockage);
+void buildTrees(Graph& g, NetDB& db) {
+  g.initialLA(db, 1, 0.0);
   testing::internal::CaptureStdout();
   g.convertGRtoLA(db);
   testing::internal::GetCapturedStdout();
 }
-
-// One horizontal edge (0,0)-(1,0) on layer 0 of capacity c with demand d, pitch w.
-struct CostCase {
-  const char* name;
-  bool fast;
-  int capacity, demand, pitch, history;
-  std::int64_t expected;
-};
-
 
 // Random small trees on random grids: the programme must reach the minimum cost of all layer
 // tuples and, among equal minima, pick the tuple that is first when edges are compared in
@@ -101,15 +94,62 @@ TEST(SingleNetDP, MatchesBruteForceIncludingTies) {
   EXPECT_GT(tiesSeen, 10);  // the tie rule was really exercised
 }
 
-TEST(GreedyAssignment, WithoutEdgeCostTakesTheLowestLayerThatKeepsTheSpanSmall) {
-  NetDB db = makeGridDB(4, 4, {0, 3, 0, 3}, {3, 0, 3, 0});
-  Net& n = addNet(db, 1, {Point(0, 0, 0), Point(3, 3, 0), Point(3, 0, 0)});
-  addLConnection(db, n, Point(0, 0, 0), Point(3, 3, 0));
-  Graph g;
-  buildTrees(g, db);
-  for (int& d : g.demandH.cells) d = 7;  // full everywhere: must not matter without edge cost
-  g.greedy_singleNetLA(g.nets[0], false, false);
-  for (const edge& e : g.edgesOf(g.nets[0])) EXPECT_EQ(e.layer, e.hori ? 1 : 0);
+// The greedy pass against a search over every layer of each edge in turn (edges in order,
+// each booked before the next): the least span at the edge's lower node (its pins and its
+// child edges as they stand on entry), plus layer preference and edge cost when asked; ties
+// go to the lowest layer.
+TEST(GreedyAssignment, MatchesALayerByLayerSearch) {
+  std::mt19937 rng(3);
+  int checked = 0;
+  for (int trial = 0; trial < 400; ++trial) {
+    SCOPED_TRACE(trial);
+    const int L = 2 + int(rng() % 3);
+    std::vector<int> hTracks(L), vTracks(L);
+    for (int l = 0; l < L; ++l) hTracks[l] = 1 + int(rng() % 4), vTracks[l] = int(rng() % 4);
+    vTracks[rng() % L] = 2;
+    NetDB db = makeGridDB(4, 4, hTracks, vTracks);
+    std::vector<Point> pins;
+    for (int p = 0; p < 2 + int(rng() % 4); ++p) pins.push_back(Point(int(rng() % 4), int(rng() % 4), int(rng() % L)));
+    addNet(db, 1, pins);
+    routeWithLShapes(db);
+    Graph g;
+    buildTrees(g, db);
+    net& n = g.nets[0];
+    const auto nodes = g.nodesOf(n);
+    const auto edges = g.edgesOf(n);
+    const bool withCost = trial % 2 == 1;
+    g.fastCostMode = trial % 4 < 2;
+    for (int& d : g.demandH.cells) d = int(rng() % 6);
+    for (int& d : g.demandV.cells) d = int(rng() % 6);
+    for (edge& e : edges) e.layer = std::int16_t(g.usableLayers(e.hori)[rng() % g.usableLayers(e.hori).size()]);
+    const std::vector<int> demandH = g.demandH.cells, demandV = g.demandV.cells;
+    std::vector<int> want;
+    for (std::size_t j = 0; j < edges.size(); ++j) {
+      std::vector<int> present;
+      if (nodes[j + 1].isPin) present = {nodes[j + 1].pinMinLayer, nodes[j + 1].pinMaxLayer};
+      for (std::size_t c = j + 1; c < edges.size(); ++c)
+        if (nodes[c + 1].parent == int(j + 1)) present.push_back(edges[c].layer);
+      int best = -1;
+      std::int64_t bestCost = 0;
+      for (const int l : g.usableLayers(edges[j].hori)) {
+        std::vector<int> with = present;
+        with.push_back(l);
+        std::int64_t cost =
+            100 * (*std::max_element(with.begin(), with.end()) - *std::min_element(with.begin(), with.end()));
+        if (withCost) cost += L - 1 - l + referenceEdgeCost(g, edges[j], l);
+        if (best < 0 || cost < bestCost) best = l, bestCost = cost;
+      }
+      want.push_back(best);
+      (edges[j].hori ? g.demandH : g.demandV).at(edges[j].x, edges[j].y, best) += 1;
+    }
+    g.demandH.cells = demandH, g.demandV.cells = demandV;
+    g.greedy_singleNetLA(n, false, withCost);
+    std::vector<int> got;
+    for (const edge& e : edges) got.push_back(e.layer);
+    EXPECT_EQ(got, want);
+    checked += edges.size() > 1;
+  }
+  EXPECT_GT(checked, 200);
 }
 
 // Rip-up after an assignment restores demand and overflow counts exactly.

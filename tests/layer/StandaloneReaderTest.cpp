@@ -82,49 +82,6 @@ TEST(Input2Dresult, ReadsGridCapacitiesNetsAndAdjustments) {
   EXPECT_EQ(g.usage2DV[0][0], 2);
 }
 
-TEST(Input2Dresult, EdgeCasesOfNetsAndAdjustments) {
-  // A net of 1001 pins is read and dropped; the net after it is read normally.
-  std::string big = "bigNet 5 1001 1\n";
-  for (int i = 0; i < 1001; ++i) big += std::to_string(100 + 10 * (i % 4)) + " 205 1\n";
-  struct Case {
-    const char* name;
-    std::string text;
-    std::vector<int> ids;
-    int demandH00, usageH00;
-  };
-  const Case kCases[] = {
-      {"1001 pins skipped",
-       replaced(replaced(kProblem, "num net 3", "num net 4"), "netA 7", big + "netA 7"),
-       {7, 9},
-       15,
-       15},
-      {"no adjustments at the end of the file",
-       std::string(kProblem).substr(0, std::string(kProblem).find("\n2\n") + 1),
-       {7, 9},
-       0,
-       0},
-      {"the same edge twice: last demand, both usages",
-       replaced(replaced(kProblem, "\n2\n", "\n3\n"), "0 0 2 0 1 2 0\n", "0 0 2 0 1 2 0\n1 0 1 0 0 1 30\n"),
-       {7, 9},
-       5,
-       20},
-  };
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(c.name);
-    TempDir dir;
-    const std::string path = dir.write("p.gr", c.text);
-    Graph g;
-    testing::internal::CaptureStdout();
-    g.input2Dresult(path.c_str());
-    testing::internal::GetCapturedStdout();
-    std::vector<int> ids;
-    for (const net& n : g.nets) ids.push_back(n.id);
-    EXPECT_EQ(ids, c.ids);
-    EXPECT_EQ(g.demandH.at(0, 0, 0), c.demandH00);
-    EXPECT_EQ(g.usage2DH[0][0], c.usageH00);
-  }
-}
-
 struct Broken {
   const char* name;
   std::string text;
@@ -237,18 +194,6 @@ TEST(Input3Dresult, BuildsTreesFromWireSegmentsOnly) {
   EXPECT_EQ(g.ofShareFloorV[0][0], 1);
   EXPECT_EQ(g.ofShareCeilH[1][0], 0);
   EXPECT_EQ(g.inputOF, 2);  // one track over, pitch 2
-}
-
-TEST(Input3Dresult, MatchesBlocksToNetsByIdInOrder) {
-  // A block of a net the model does not have, then netC; netA has no block: netA keeps an
-  // empty tree and netC is still read.
-  Graph g;
-  readBoth(g, kProblem,
-           "netZ 99 99\n(105,205,2)-(135,205,2)\n!\n"
-           "netC 9 9\n(100,200,2)-(100,220,2)\n!\n");
-  EXPECT_EQ(g.nets[0].nodeCount, 0u);
-  EXPECT_EQ(g.nets[1].edgeCount(), 2u);
-  EXPECT_EQ(g.usage2DH[0][0], 15);  // netZ's wire left no trace
 }
 
 TEST(Input3DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {

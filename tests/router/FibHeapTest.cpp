@@ -9,15 +9,6 @@
 
 namespace {
 
-// Cells with the given keys; each cell's node is its own, as in the grid.
-std::vector<GridCell> cellsWithKeys(const std::vector<float>& keys) {
-  std::vector<GridCell> cells(keys.size());
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    cells[i].key = keys[i];
-    cells[i].x = int(i);
-  }
-  return cells;
-}
 
 // Random inserts, heavy decrease-key, deletes and extractions against std::multiset; keys come
 // from a small range so that ties are frequent, and resets start new "searches".
@@ -89,33 +80,6 @@ TEST(FibHeap, MatchesMultisetUnderRandomDecreaseKeyWorkload) {
     for (int i : inHeap) where[i] = -1;
     inHeap.clear();
   }
-}
-
-// Deque: pushes at both ends, pop from the head, and the replace rule.
-TEST(FibQue, PushPopAndReplaceKeepOrder) {
-  auto cells = cellsWithKeys({1, 2, 3, 4});
-  fibque q;
-  fh_push_back(&q, &cells[1]);
-  fh_push_front(&q, &cells[0]);
-  fh_push_back(&q, &cells[2]);
-  fh_push_back(&q, &cells[3]);
-  EXPECT_EQ(q.count, 4);
-  // Middle element lowered but still >= its left neighbour: stays.
-  EXPECT_EQ(fh_replace_que(&q, &cells[2].heapNode, 2.0f), 1);
-  // Middle element lowered below its left neighbour: unlinked.
-  EXPECT_EQ(fh_replace_que(&q, &cells[1].heapNode, 0.5f), 0);
-  EXPECT_EQ(q.count, 3);
-  EXPECT_EQ(cells[1].key, 0.5f);
-  // Tail raised is fine for the tail; head lowered is fine for the head.
-  EXPECT_EQ(fh_replace_que(&q, &cells[3].heapNode, 9.0f), 1);
-  // The tail dropping below its left neighbour leaves, and the tail moves back.
-  EXPECT_EQ(fh_replace_que(&q, &cells[3].heapNode, 1.5f), 0);
-  EXPECT_EQ(q.tail, &cells[2].heapNode);
-  std::vector<int> order;
-  while (q.count > 0) order.push_back(fh_pop(&q)->x);
-  EXPECT_EQ(order, (std::vector<int>{0, 2}));
-  EXPECT_EQ(q.head, nullptr);
-  EXPECT_EQ(q.tail, nullptr);
 }
 
 }  // namespace

@@ -16,12 +16,6 @@ std::unique_ptr<GlobalRouter> quietRouter(int xs, int ys, int hCap, int vCap) {
   return r;
 }
 
-std::vector<RPoint> horizontalRun(int x0, int x1, int y) {
-  std::vector<RPoint> p;
-  for (int x = x0; x < x1; ++x) p.emplace_back(x, y, 0, 1);
-  return p;
-}
-
 // A random monotone staircase from a random tile, possibly revisiting its own edges.
 std::vector<RPoint> randomPath(std::mt19937& rng, int xs, int ys) {
   std::vector<RPoint> p;
@@ -43,50 +37,6 @@ std::vector<RPoint> randomPath(std::mt19937& rng, int xs, int ys) {
     }
   }
   return p;
-}
-
-TEST(Commit, HistoryGrowsOnOverflowingCommitsOnly) {
-  auto r = quietRouter(4, 4, 3, 3);
-  Net net = makeNet(1), other = makeNet(1);
-  r->grid.hUsage[1][1] = 3;
-  const std::vector<RPoint> unit = {RPoint(1, 1, 0, 1)};
-  r->RoutePath(Point(1, 1), Point(2, 1), unit, net);
-  EXPECT_EQ(r->hHistory[1][1], 0);  // history off
-  r->RipUp(Point(1, 1), Point(2, 1), unit, net);
-  r->historyOn = true;
-  r->RoutePath(Point(1, 1), Point(2, 1), unit, net);
-  EXPECT_EQ(r->hHistory[1][1], 1);
-  r->RipUp(Point(1, 1), Point(2, 1), unit, net);
-  EXPECT_EQ(r->hHistory[1][1], 1);  // rip-up never lowers history
-  const std::vector<RPoint> free = {RPoint(0, 0, 0, 0)};
-  r->RoutePath(Point(0, 0), Point(0, 1), free, other);
-  EXPECT_EQ(r->vHistory[0][0], 0);
-}
-
-TEST(Commit, CostMapFollowsDemandOnlyInMazeAndPostStages) {
-  auto r = quietRouter(5, 5, 3, 3);
-  r->costOffset = 4.0f;
-  r->initialFunc_2Dmap(2);
-  Net net = makeNet(1);
-  const std::vector<RPoint> path = {RPoint(1, 1, 0, 1), RPoint(2, 1, 0, 0)};
-  const std::vector<CostEntry> before = r->grid.func_2Dmap;
-  for (int stage : {0, 1}) {
-    r->stage = stage;
-    r->RoutePath(Point(1, 1), Point(2, 2), path, net);
-    EXPECT_EQ(r->grid.func_2Dmap[r->grid.mapIndex(1, 1)].x, before[r->grid.mapIndex(1, 1)].x);
-    r->RipUp(Point(1, 1), Point(2, 2), path, net);
-  }
-  for (int stage : {2, 3}) {
-    r->stage = stage;
-    r->RoutePath(Point(1, 1), Point(2, 2), path, net);
-    EXPECT_EQ(r->grid.func_2Dmap[r->grid.mapIndex(1, 1)].x, r->edgeCost(2, 1, 1, true));
-    EXPECT_EQ(r->grid.func_2Dmap[r->grid.mapIndex(2, 1)].y, r->edgeCost(2, 2, 1, false));
-    testing::internal::CaptureStdout();
-    r->checkCost(2);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    r->RipUp(Point(1, 1), Point(2, 2), path, net);
-    EXPECT_EQ(r->grid.func_2Dmap[r->grid.mapIndex(1, 1)].x, before[r->grid.mapIndex(1, 1)].x);
-  }
 }
 
 // Random commits and rip-ups of random paths, nets with one and with several connections, on a

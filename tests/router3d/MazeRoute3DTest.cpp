@@ -108,22 +108,4 @@ TEST(LayeredMaze, FindsTheCheapestPathOfABruteForceSearch) {
   }
 }
 
-TEST(LayeredMaze, AFailedSearchKeepsTheOldPath) {
-  auto r = makeLayeredRouter(3, 3, {4}, {0}, {1});  // one layer, horizontal only
-  Net n;
-  n.pins2D = {Point(1, 0), Point(1, 2)};
-  n.twoPins.emplace_back(Point(1, 0), Point(1, 2), 0);
-  n.twoPins[0].path = {RPoint(1, 0, 0, 0), RPoint(1, 1, 0, 0)};
-  n.twoPins[0].pathCost = 7.0f;
-  const int stamp = r->searchStamp;
-  BoundingBox box;
-  EXPECT_EQ(r->MultiMaze3D(&n.twoPins[0], n, 0, box), -1);
-  EXPECT_EQ(n.twoPins[0].path.size(), 2u);
-  EXPECT_TRUE(n.twoPins[0].p1 == Point(1, 0) && n.twoPins[0].p2 == Point(1, 2));
-  EXPECT_EQ(n.twoPins[0].pathCost, 7.0f);
-  EXPECT_NE(r->searchStamp, stamp) << "the next search starts with fresh cells";
-  EXPECT_EQ(r->heap->min, nullptr);
-  EXPECT_EQ(r->queue.head, nullptr);
-}
-
 }  // namespace

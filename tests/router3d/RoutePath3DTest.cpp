@@ -86,25 +86,4 @@ TEST(LayeredCommit, RandomCommitsAndRipUpsMatchARecountAfterEveryStep) {
   }
 }
 
-TEST(LayeredCommit, OverflowIsWeightedByPitchAndViasNeverOverflow) {
-  auto r = makeLayeredRouter(4, 4, {0, 3}, {3, 0}, {1, 2});
-  r->grid.usage3D.at(1, 0, 0).x = 3;
-  r->initialFunc_3Dmap(0);
-  Net n;
-  n.twoPins.resize(1);
-  std::vector<RPoint> wire = {RPoint(0, 0, 1, 1)};
-  EXPECT_EQ(r->Route3DPath(wire, n), 2);
-  EXPECT_EQ(r->totalOF, 2);
-  EXPECT_EQ(entryAt(*r, 0, 0, 1).x, r->cost3D(0, 0, 1, 1));
-  EXPECT_EQ(entryAt(*r, 0, 0, 1).x, 2.0f * 5000000.0f * 2.0f) << "price of the fifth unit";
-  r->RipUp3D(wire, n);
-  EXPECT_EQ(r->totalOF, 0);
-  std::vector<RPoint> via = {RPoint(0, 0, 0, 2)};
-  EXPECT_EQ(r->Route3DPath(via, n), 0);
-  EXPECT_EQ(r->totalVia, 1);
-  EXPECT_EQ(r->Wlen2D, 0);
-  EXPECT_EQ(n.wireLength, 1);
-  EXPECT_EQ(entryAt(*r, 0, 0, 0).z, r->cost3D(0, 0, 0, 2));
-}
-
 }  // namespace

@@ -86,37 +86,4 @@ TEST(BlockageCapacity, CountsOverlapsOnceWhateverTheNodeOrder) {
   EXPECT_EQ(adjust({c, b, a}, grid()), (Edges{{0, 0, 0, 0, 4}}));
 }
 
-TEST(BlockageCapacity, ReachesOnlyTheBoundariesItCovers) {
-  const struct {
-    const char* name;
-    std::vector<placeCell> cells;
-    Edges edges;
-  } kCases[] = {
-      {"inside one row blocks nothing", {node(0, 5, 40, 30, {0})}, {}},
-      {"lower side on a row boundary", {node(0, 40, 20, 20, {0})}, {{0, 0, 0, 0, 5}}},
-      {"upper side on a row boundary", {node(0, 20, 20, 20, {0})}, {{0, 0, 0, 0, 5}}},
-      {"two rows, two columns",
-       {node(30, 30, 20, 60, {0})},
-       {{0, 0, 0, 0, 7}, {0, 0, 1, 0, 7}, {0, 1, 0, 0, 7}, {0, 1, 1, 0, 7}}},
-      {"the grid's top is no edge", {node(0, 100, 40, 40, {0})}, {}},
-      {"clipped at the grid's left side", {node(-20, 30, 40, 20, {0})}, {{0, 0, 0, 0, 5}}},
-      {"wholly outside", {node(200, 30, 40, 20, {0})}, {}},
-      {"layer without tracks", {node(0, 30, 40, 20, {2})}, {}},
-      {"horizontal layer: right boundary, along y", {node(30, 0, 20, 10, {1})}, {{1, 0, 0, 1, 7}}},
-      {"horizontal layer, inside one column", {node(5, 0, 30, 40, {1})}, {}},
-      {"shapes replace the node's rectangle",
-       {node(0, 0, 120, 120, {0}, {shape{40, 70, 10, 20}, shape{0, 0, 5, 5}})},
-       {{0, 1, 1, 0, 7}}},
-      {"both directions on one layer",
-       {node(30, 30, 20, 20, {3})},
-       // vertical reading: top of row 0 covered 30..40 of column 0 and 40..50 of column 1;
-       // horizontal reading: right of column 0 covered 30..40 of row 0 and 40..50 of row 1.
-       {{0, 0, 0, 3, 7}, {1, 0, 0, 3, 7}, {1, 0, 1, 3, 7}, {0, 1, 0, 3, 7}}},
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(adjust(c.cells, grid()), c.edges);
-  }
-}
-
 }  // namespace

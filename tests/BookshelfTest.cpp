@@ -99,67 +99,6 @@ TEST(BookshelfSet, ReadsEveryPartOfTheTinySet) {
                            {1, 2, 1, 0, 3}, {1, 0, 0, 0, 5}, {0, 0, 0, 1, 4}, {1, 0, 1, 0, 2}, {0, 1, 0, 1, 6}}));
 }
 
-TEST(PlaceFile, TruncatesTowardZeroAndKeepsUnlistedNodes) {
-  std::vector<placeCell> cells(4);
-  cells[1].x = 77, cells[1].y = 88;
-  TempDir dir;
-  const std::string path =
-      dir.write("p.pl", "UCLA pl 1.0\n# comment o1 9 9\no0 10.9 -3.7 : N\np1 -0.5 2147483647 : N /FIXED\n");
-  captured([&] { read_place_file(path.c_str(), cells, 2); });
-  EXPECT_EQ(cells[0].x, 10);
-  EXPECT_EQ(cells[0].y, -3);
-  EXPECT_EQ(cells[1].x, 77);  // not listed
-  EXPECT_EQ(cells[1].y, 88);
-  EXPECT_EQ(cells[3].x, 0);  // p1 = oNodeCount + 1
-  EXPECT_EQ(cells[3].y, 2147483647);
-}
-
-const char* kRouteHead =
-    "route 1.0\n"
-    "Grid : 10 10 2\n"
-    "VerticalCapacity : 45 0\n"
-    "HorizontalCapacity : 0 20\n"
-    "MinWireWidth : 2 1\n"
-    "MinWireSpacing : 2 1\n"
-    "ViaSpacing : 1 1\n"
-    "GridOrigin : -5 7\n"
-    "TileSize : 3 4\n"
-    "BlockagePorosity : 0.5\n";
-
-TEST(RouteFile, AdjustmentsTerminalsAndBlockedLayers) {
-  std::vector<placeCell> cells(30);
-  NetDB db;
-  TempDir dir;
-  const std::string path = dir.write("r.route", std::string(kRouteHead) +
-                                                    "NumNiTerminals : 2\n"
-                                                    "  p7 2\n"  // right after the count line: still read
-                                                    "  p0\t1\n"
-                                                    "NumBlockageNodes : 3\n\n"
-                                                    "o12 2 1 2\n o12 1 2\n  o3 2 2 1\n"
-                                                    "NumEdgeCapacityAdjustments : 5\n"
-                                                    "5 7 1 5 6 1 0\n"   // vertical, lower row names it
-                                                    "8 3 2 7 3 2 13\n"  // horizontal, left column names it
-                                                    "1 1 1 1 2 1 45\n"  // restates the default
-                                                    "2 2 1 2 3 1 3\n"   // below one pitch
-                                                    "4 4 1 4 5 1 17\n");
-  captured([&] { read_route_file(path.c_str(), cells, db, 20); });
-  EXPECT_EQ(db.verticalTracks, (std::vector<int>{11, 0}));  // 45 / 4 loses the remainder
-  EXPECT_EQ(db.horizontalTracks, (std::vector<int>{0, 10}));
-  EXPECT_EQ(db.totalVerticalTracks, 11);
-  EXPECT_EQ(db.totalHorizontalTracks, 10);
-  EXPECT_EQ(db.originX, -5);
-  EXPECT_EQ(db.originY, 7);
-  EXPECT_EQ(db.tileWidth, 3);
-  EXPECT_EQ(db.tileHeight, 4);
-  EXPECT_EQ(db.blockagePorosity, 0.5);
-  EXPECT_EQ(cells[27].pinLayer, 1);
-  EXPECT_EQ(cells[20].pinLayer, 0);
-  EXPECT_EQ(cells[12].blockedLayers, (std::vector<int>{1}));  // the second record replaces the first
-  EXPECT_EQ(cells[3].blockedLayers, (std::vector<int>{1, 0}));
-  EXPECT_EQ(edges(db),
-            (std::vector<std::vector<int>>{{0, 5, 6, 0, 0}, {1, 7, 3, 1, 6}, {0, 2, 2, 0, 0}, {0, 4, 4, 0, 4}}));
-}
-
 // A 200 x 200 grid of 1 x 1 tiles at the origin, so that a pin's tile is its position.
 const char* kUnitRoute =
     "Grid : 200 200 3\nVerticalCapacity : 10 10 10\nHorizontalCapacity : 10 10 10\n"

@@ -115,20 +115,4 @@ TEST(ProblemReader, IgnoredNetThresholdCountsDistinctTileLayerPins) {
   EXPECT_EQ(ids(l.db), (std::vector<int>{11, 13}));  // distinct (tile, layer) pins, repeats not counted
 }
 
-TEST(ProblemReader, LongLinesAndManyPinsReadLikeShortOnes) {
-  std::string text = "grid 300 2 1" + std::string(200, ' ') +
-                     "\nvertical capacity 4\nhorizontal capacity 4\n"
-                     "minimum width 1\nminimum spacing 1\nvia spacing 1\n0 0 1 1\n\nnum net 1\n";
-  // 600 pins over 300 tiles, each listed twice: the second listing is a repeat.
-  text += "big 7 600 1\n";
-  for (int i = 0; i < 600; ++i) text += std::to_string(i % 300) + " 0 1\n";
-  Loaded l;
-  load(text, l);
-  ASSERT_EQ(l.db.nets.size(), 1u);
-  EXPECT_EQ(l.db.nets[0].pins3D.size(), 300u);
-  EXPECT_EQ(l.db.nets[0].pins2D.size(), 300u);
-  EXPECT_EQ(l.db.repeatPinCount[5][0], 1);
-  EXPECT_EQ(l.db.pinCount[5][0], 1);
-}
-
 }  // namespace

@@ -152,34 +152,4 @@ TEST(GreedyAssignment, MatchesALayerByLayerSearch) {
   EXPECT_GT(checked, 200);
 }
 
-// Rip-up after an assignment restores demand and overflow counts exactly.
-TEST(RipUp, UndoesDynamicProgrammeAndGreedyBookings) {
-  std::mt19937 rng(5);
-  for (int trial = 0; trial < 40; ++trial) {
-    SCOPED_TRACE(trial);
-    NetDB db = makeGridDB(6, 6, {0, 2, 1}, {2, 0, 1});
-    for (int i = 0; i < 12; ++i)
-      addNet(db, i,
-             {Point(int(rng() % 6), int(rng() % 6), 0), Point(int(rng() % 6), int(rng() % 6), 0),
-              Point(int(rng() % 6), int(rng() % 6), 0)});
-    routeWithLShapes(db);
-    Graph g;
-    buildTrees(g, db);
-    g.fastCostMode = true;
-    for (std::size_t i = 0; i + 1 < g.nets.size(); ++i) g.singleNetLA(g.nets[i], false);
-    net& last = g.nets.back();
-    const std::vector<int> dH = g.demandH.cells, dV = g.demandV.cells, oH = g.of3DH.cells, oV = g.of3DV.cells;
-    if (trial % 2 == 0)
-      g.singleNetLA(last, false);
-    else
-      g.greedy_singleNetLA(last, false, true);
-    g.ripUp(last);
-    EXPECT_EQ(g.demandH.cells, dH);
-    EXPECT_EQ(g.demandV.cells, dV);
-    EXPECT_EQ(g.of3DH.cells, oH);
-    EXPECT_EQ(g.of3DV.cells, oV);
-    for (const edge& e : g.edgesOf(last)) EXPECT_EQ(e.layer, -1);
-  }
-}
-
 }  // namespace

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "Parser.h"
+#include "db/parameterSet.h"
 #include "layer/Graph.h"
 #include "support/LaTestProblem.h"
-#include "support/ResultChecker.h"
 #include "support/RunProcess.h"
 
 namespace {
@@ -250,14 +251,12 @@ TEST(StandaloneReaders, RoundTripOfAnAssignedResult) {
   TempDir dir;
   const std::string problemPath = dir.write("p.gr", text), resultPath = dir.file("r.out");
 
-  GrProblem problem;
-  std::string error;
-  ASSERT_TRUE(readGrProblem(problemPath, problem, error)) << error;
   NetDB db;
-  fillNetDB(problem, db);
+  parameterSet params;
+  testing::internal::CaptureStdout();
+  Input_ISPD(problemPath.c_str(), db, params);
   routeWithLShapes(db);
   Graph g;
-  testing::internal::CaptureStdout();
   g.initialLA(db, 1, 0.0);
   g.convertGRtoLA(db);
   g.COLA(0, 0, 0, false);

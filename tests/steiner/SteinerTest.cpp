@@ -65,35 +65,6 @@ TEST(FluteLargeNets, WellFormedAndCloseToOptimal) {
   EXPECT_LE(double(steiner), 0.97 * double(spanning));
 }
 
-// Repeats at consecutive y positions are dropped before building; the length is that of the
-// distinct pins, and a net on one spot has nothing to connect.
-TEST(FluteDuplicates, RepeatedPinsAreRemoved) {
-  useSteinerTables();
-  std::mt19937 rng(21);
-  for (int k = 0; k < 100; ++k) {
-    const int d = 3 + int(rng() % 60);
-    RandomNet net = randomNet(rng, d, 4);
-    std::vector<int> px, py;  // distinct pins
-    for (int i = 0; i < d; ++i) {
-      bool seen = false;
-      for (std::size_t j = 0; j < px.size(); ++j) seen |= px[j] == net.x[i] && py[j] == net.y[i];
-      if (!seen) px.push_back(net.x[i]), py.push_back(net.y[i]);
-    }
-    RandomNet copy = net;
-    const Tree t = flutes_RDP(d, net.xs.data(), net.ys.data(), net.s.data(), 3);
-    ASSERT_TRUE(t.deg >= std::min<int>(2, px.size()) && t.deg >= int(px.size()) - (px.size() < 2) && t.deg <= d);
-    for (int i = 0; i + 1 < t.deg; ++i)
-      ASSERT_FALSE(net.ys[i] == net.ys[i + 1] && net.xs[net.s[i]] == net.xs[net.s[i + 1]]) << "repeat left at " << i;
-    if (t.deg >= 2) {
-      ASSERT_EQ(sortedTreeFault(t, t.deg, net.xs.data(), net.ys.data(), net.s.data()), "");
-    }
-    if (px.size() <= 9 && px.size() >= 2) {
-      ASSERT_EQ(t.length, exactSteinerLength(int(px.size()), px.data(), py.data()));
-    }
-    ASSERT_EQ(flutes_wl_RDP(d, copy.xs.data(), copy.ys.data(), copy.s.data(), 3), t.length) << "net " << k;
-  }
-}
-
 double primTotal(const std::vector<std::vector<float>>& cost) {
   const std::size_t n = cost.size();
   std::vector<bool> in(n, false);

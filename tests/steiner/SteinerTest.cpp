@@ -65,6 +65,22 @@ TEST(FluteLargeNets, WellFormedAndCloseToOptimal) {
   EXPECT_LE(double(steiner), 0.97 * double(spanning));
 }
 
+// Re-optimising the neighbourhood of a pin keeps a valid tree whose length field stays exact
+// and, with optimal small trees, never grows.
+TEST(FluteLocalRefinement, KeepsTheTreeValidAndNeverLonger) {
+  useSteinerTables();
+  std::mt19937 rng(9);
+  for (int k = 0; k < 200; ++k) {
+    const int d = 10 + int(rng() % 40);
+    const RandomNet net = randomNet(rng, d, k % 2 ? 10 : 1000);
+    Tree t = flute(d, net.x.data(), net.y.data(), 3);
+    const int before = t.length;
+    local_refinement(t, int(rng() % unsigned(d)));
+    ASSERT_EQ(sortedTreeFault(t, d, net.xs.data(), net.ys.data(), net.s.data()), "") << "net " << k;
+    ASSERT_LE(t.length, before) << "net " << k;
+  }
+}
+
 double primTotal(const std::vector<std::vector<float>>& cost) {
   const std::size_t n = cost.size();
   std::vector<bool> in(n, false);

@@ -37,7 +37,6 @@ std::vector<std::string> lines(const std::string& text) {
   return out;
 }
 
-
 // The final state agrees with a recount from the final paths: every connection's path is
 // committed once, and the prices are current.
 void expectStateMatchesPaths(const GlobalRouter& r, const NetDB& db) {
@@ -69,13 +68,14 @@ struct ProgressCase {
   int entries, oneUnit;
   int expectedLines;
   const char* firstLine;
+  const char* lastLine;
 };
 const ProgressCase kProgress[] = {
     // step 1: a line before every rerouted entry from i = 1; one-unit paths (they sort
     // first, at i = 0 .. 2) are never rerouted and print nothing.
-    {"30 entries", 30, 3, 27, "Progress=12%"},  // i = 3: 400 / 31
-    // step 5: lines at i = 5, 10, ..., 95; i = 5 shows 600 / 101 = 5.
-    {"100 entries", 100, 0, 19, "Progress=5%"},
+    {"30 entries", 30, 3, 27, "Progress=12%", "Progress=96%"},  // i = 3: 400 / 31; i = 29: 3000 / 31
+    // step 5: lines at i = 5, 10, ..., 95; i = 5 shows 600 / 101 = 5, i = 95 9600 / 101 = 95.
+    {"100 entries", 100, 0, 19, "Progress=5%", "Progress=95%"},
 };
 
 TEST(Route3DRounds, PrintsProgressAtEveryStepAndSkipsOneUnitPaths) {
@@ -101,6 +101,7 @@ TEST(Route3DRounds, PrintsProgressAtEveryStepAndSkipsOneUnitPaths) {
       if (l.rfind("Progress=", 0) == 0) progress.push_back(l);
     ASSERT_EQ(int(progress.size()), c.expectedLines);
     EXPECT_EQ(progress[0].substr(0, progress[0].find(' ')), c.firstLine);
+    EXPECT_EQ(progress.back().substr(0, progress.back().find(' ')), c.lastLine);
     EXPECT_TRUE(std::regex_match(progress[0], std::regex("Progress=[0-9]+%  time=[0-9]+\\.[0-9]{2}  netlength=[0-9]+  "
                                                          "via=[0-9]+  totalWL=[0-9]+  totalOF=[0-9]+")))
         << progress[0];

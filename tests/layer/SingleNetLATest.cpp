@@ -1,5 +1,6 @@
 // Layer assignment of one net: the tree programme against brute force over all layer
-// choices, the greedy pass against a layer-by-layer search, and rip-up.
+// choices, the greedy pass against a layer-by-layer search, and the layer a tree edge takes
+// from the paths.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,6 +20,20 @@ void buildTrees(Graph& g, NetDB& db) {
   testing::internal::CaptureStdout();
   g.convertGRtoLA(db);
   testing::internal::GetCapturedStdout();
+}
+
+// A grid edge that two connections of a net use takes the layer of the later connection.
+TEST(TreeBuild, TheLaterConnectionsLayerWinsOnASharedEdge) {
+  NetDB db = makeGridDB(3, 1, {2, 2, 2}, {0, 0, 0});
+  Net& n = addNet(db, 1, {Point(0, 0, 0), Point(2, 0, 0)});
+  n.twoPins.reserve(2);
+  addLConnection(db, n, Point(0, 0, 0), Point(2, 0, 0));
+  for (RPoint& u : addLConnection(db, n, Point(1, 0, 0), Point(2, 0, 0)).path) u.z = 2;
+  Graph g;
+  buildTrees(g, db);
+  std::vector<int> layers;
+  for (const edge& e : g.edgesOf(g.nets[0])) layers.push_back(e.layer);
+  EXPECT_EQ(layers, (std::vector<int>{0, 2}));
 }
 
 // Random small trees on random grids: the programme must reach the minimum cost of all layer

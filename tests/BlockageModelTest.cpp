@@ -86,4 +86,27 @@ TEST(BlockageCapacity, CountsOverlapsOnceWhateverTheNodeOrder) {
   EXPECT_EQ(adjust({c, b, a}, grid()), (Edges{{0, 0, 0, 0, 4}}));
 }
 
+TEST(BlockageCapacity, ReachesOnlyTheBoundariesItCovers) {
+  const struct {
+    const char* name;
+    std::vector<placeCell> cells;
+    Edges edges;
+  } kCases[] = {
+      {"inside one row blocks nothing", {node(0, 5, 40, 30, {0})}, {}},
+      {"two rows, two columns",
+       {node(30, 30, 20, 60, {0})},
+       {{0, 0, 0, 0, 7}, {0, 0, 1, 0, 7}, {0, 1, 0, 0, 7}, {0, 1, 1, 0, 7}}},
+      {"the grid's top is no edge", {node(0, 100, 40, 40, {0})}, {}},
+      {"clipped at the grid's left side", {node(-20, 30, 40, 20, {0})}, {{0, 0, 0, 0, 5}}},
+      {"horizontal layer: right boundary, along y", {node(30, 0, 20, 10, {1})}, {{1, 0, 0, 1, 7}}},
+      {"shapes replace the node's rectangle",
+       {node(0, 0, 120, 120, {0}, {shape{40, 70, 10, 20}, shape{0, 0, 5, 5}})},
+       {{0, 1, 1, 0, 7}}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(adjust(c.cells, grid()), c.edges);
+  }
+}
+
 }  // namespace

@@ -27,6 +27,7 @@ TEST(FluteSmallNets, TreesAreOptimalAndWellFormed) {
         const Tree t = flute(d, net.x.data(), net.y.data(), 3);
         if (d == 2) {
           ASSERT_EQ(treeFault(t, 2, net.x.data(), net.y.data()), "");
+          ASSERT_EQ(flutes_LD(2, net.xs.data(), net.ys.data(), net.s.data()).length, t.length);
         } else {
           ASSERT_EQ(sortedTreeFault(t, d, net.xs.data(), net.ys.data(), net.s.data()), "");
         }
@@ -78,6 +79,24 @@ TEST(FluteLocalRefinement, KeepsTheTreeValidAndNeverLonger) {
     local_refinement(t, int(rng() % unsigned(d)));
     ASSERT_EQ(sortedTreeFault(t, d, net.xs.data(), net.ys.data(), net.s.data()), "") << "net " << k;
     ASSERT_LE(t.length, before) << "net " << k;
+  }
+}
+
+// Repeats at consecutive y positions are dropped before building: none is left, and the
+// length is that of the distinct pins.
+TEST(FluteDuplicates, RepeatedPinsAreRemoved) {
+  useSteinerTables();
+  std::mt19937 rng(21);
+  for (int k = 0; k < 200; ++k) {
+    const int d = 3 + int(rng() % 12);
+    RandomNet net = randomNet(rng, d, 3);
+    const Tree t = flutes_RDP(d, net.xs.data(), net.ys.data(), net.s.data(), 3);
+    for (int i = 0; i + 1 < t.deg; ++i)
+      ASSERT_FALSE(net.ys[i] == net.ys[i + 1] && net.xs[net.s[i]] == net.xs[net.s[i + 1]]) << "net " << k;
+    if (t.deg >= 2) {
+      ASSERT_EQ(sortedTreeFault(t, t.deg, net.xs.data(), net.ys.data(), net.s.data()), "") << "net " << k;
+    }
+    ASSERT_EQ(t.length, exactSteinerLength(d, net.x.data(), net.y.data())) << "net " << k;
   }
 }
 

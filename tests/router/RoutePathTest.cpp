@@ -39,6 +39,23 @@ std::vector<RPoint> randomPath(std::mt19937& rng, int xs, int ys) {
   return p;
 }
 
+// The congestion table is centred at the larger direction's capacity, so the price keeps
+// rising with every unit of demand in both directions, however far below capacity.
+TEST(CostTable, PriceRisesWithDemandInBothDirections) {
+  auto r = quietRouter(5, 5, 10, 4);
+  r->costHeight = 150.0f, r->costSlope = 0.5, r->baseCost = 1.0f, r->costOffset = 0.0f;
+  r->initialCostArray();
+  for (const bool hori : {true, false}) {
+    float last = 0.0f;
+    for (int d = 0; d < 14; ++d) {
+      (hori ? r->grid.hUsage : r->grid.vUsage)[0][0] = d;
+      const float price = r->edgeCost(2, 0, 0, hori);
+      EXPECT_LT(last, price) << hori << " " << d;
+      last = price;
+    }
+  }
+}
+
 // Random commits and rip-ups of random paths, nets with one and with several connections, on a
 // small grid with pre-loaded demand below capacity: after every step the router's arrays and
 // totals equal a recount from the live paths; ripping everything up restores the start.

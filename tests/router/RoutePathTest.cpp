@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <random>
 #include <vector>
 
@@ -86,6 +88,12 @@ TEST(Commit, RandomCommitsAndRipUpsMatchAFullRecount) {
     const RouterRecount expected = recountRouter(*r, preH, preV, nets, live);
     ASSERT_TRUE(routerMatchesRecount(*r, nets, expected, live)) << "step " << step;
     ASSERT_EQ(r->getOverflow(), r->totalOF);
+    int demand = 0, maxOF = INT_MIN, maxOFSeen = 0;
+    for (const auto* g : {&expected.hUsage, &expected.vUsage})
+      for (int d : g->cells) demand += d, maxOF = std::max(maxOF, d - (g == &expected.hUsage ? 2 : 3));
+    ASSERT_EQ(r->getWirelength(maxOFSeen), demand);
+    ASSERT_EQ(r->getWirelength(), demand);
+    ASSERT_EQ(maxOFSeen, std::max(maxOF, 0));
   }
   testing::internal::CaptureStdout();
   r->checkCost(2);

@@ -24,10 +24,8 @@ TEST(CommandLine, WrongModeOrArgumentCountPrintsUsage) {
       {"unknown mode", {"ROUTE", "a", "b", "c"}},
       {"lower-case mode word", {"ispd", "a.gr", "b.set", "c.out"}},
       {"ISPD with two arguments", {"ISPD", "a.gr", "b.set"}},
-      {"ISPD with five arguments", {"ISPD", "a", "b", "c", "3", "x"}},
       {"ICCAD with three arguments", {"ICCAD", "a.aux", "b.pl", "c.set"}},
       {"TEST with five arguments", {"TEST", "a.aux", "b.pl", "c.gr", "d.set", "e"}},
-      {"TEST with three arguments", {"TEST", "a.aux", "b.pl", "c.gr"}},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -45,13 +43,9 @@ TEST(CommandLine, MazeOverrideParsesLikeAtoiWithWrap) {
       {"3", 3},
       {"-1", -1},
       {"abc", 0},
-      {"", 0},
-      {"  +12x", 12},
-      {"\t-7", -7},
       {"4294967297", 1},
       {"-2147483649", 2147483647},
       {"2147483648", -2147483647 - 1},
-      {"1e3", 1},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.text);

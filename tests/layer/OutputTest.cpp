@@ -1,25 +1,13 @@
+// The layer-assignment writers, byte for byte: the result file and the overflow report.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "layer/Graph.h"
 #include "support/LaTestProblem.h"
+#include "support/RunProcess.h"
 
 namespace {
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::string tempPath(const std::string& name) {
-  return (std::filesystem::temp_directory_path() / ("korvane_la_" + name)).string();
-}
 
 // Origin (100, 200), tiles 30 x 10; four layers, horizontal on 1 and 3, vertical on 0 and 2.
 NetDB writerDB() {
@@ -43,7 +31,8 @@ TEST(ResultWriter, EdgesThenOneViaLinePerNodeInFileUnits) {
   addNet(db, 9, {Point(2, 1, 0), Point(2, 1, 2), Point(0, 1, 0)});  // not routed: one node
   Graph g;
   assignQuietly(g, db);
-  const std::string path = tempPath("result.txt");
+  TempDir dir;
+  const std::string path = dir.file("result.txt");
   ASSERT_TRUE(g.output3Dresult(path.c_str()));
   // Net 7: (0,0)-(1,0) on layer 1 (file 2), (1,0)-(1,1) on layer 0 (file 1). Vias: root pin
   // 0 and edge 1 -> 1..2; middle node edges 1 and 0 -> 1..2; end pin 0, edge 0 -> none.
@@ -57,7 +46,6 @@ TEST(ResultWriter, EdgesThenOneViaLinePerNodeInFileUnits) {
             "n9 9\n"
             "(160,210,1)-(160,210,3)\n"
             "!\n");
-  std::filesystem::remove(path);
 }
 
 TEST(OverflowReportWriter, HeaderAndEdgeListOrder) {
@@ -70,7 +58,8 @@ TEST(OverflowReportWriter, HeaderAndEdgeListOrder) {
   g.demandV.at(0, 0, 2) = 5;  // 3 over on pitch 2
   g.demandV.at(0, 0, 0) = 3;  // 1 over on pitch 1
   g.totalOF = 18, g.maxOF = 10, g.totalVia = 4, g.wlen2D = 6;
-  const std::string path = tempPath("report.ofinfo");
+  TempDir dir;
+  const std::string path = dir.file("report.ofinfo");
   ASSERT_TRUE(g.outputOverflowInfo(path.c_str()));
   EXPECT_EQ(readFile(path),
             "Total overflow = 18\n"
@@ -84,38 +73,6 @@ TEST(OverflowReportWriter, HeaderAndEdgeListOrder) {
             "(0, 0, 0) - (0, 1, 0)  1 \n"
             "(0, 0, 2) - (0, 1, 2)  6 \n"
             "end\n");
-  std::filesystem::remove(path);
-}
-
-TEST(OverflowReportWriter, WithoutOverflowAndWithoutADriverRun) {
-  NetDB db = writerDB();
-  Graph g;
-  g.initialLA(db, 1, 0.0);
-  const std::string path = tempPath("empty.ofinfo");
-  ASSERT_TRUE(g.outputOverflowInfo(path.c_str()));
-  EXPECT_EQ(readFile(path),
-            "Total overflow = 0\nMax overflow = 0\nWirelength = 0\nVia count = 0\n"
-            "Total wirelength (wirelength+1*vias) = 0\n\nOverflowed grid edges : \nend\n");
-  std::filesystem::remove(path);
-}
-
-// A path that cannot be created, and a device that refuses the data (seen at the close).
-TEST(Writers, ReportAnUnwritablePathAndFail) {
-  NetDB db = writerDB();
-  Net& a = addNet(db, 7, {Point(0, 0, 0), Point(2, 1, 0)});
-  addLConnection(db, a, Point(0, 0, 0), Point(2, 1, 0));
-  Graph g;
-  assignQuietly(g, db);
-  for (const char* path : {"/nonexistent-dir/out.txt", "/dev/full"}) {
-    SCOPED_TRACE(path);
-    if (std::string(path) == "/dev/full" && !std::filesystem::exists(path)) continue;
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(g.output3Dresult(path));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string("Error: ") + path + ": cannot write\n");
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(g.outputOverflowInfo(path));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string("Error: ") + path + ": cannot write\n");
-  }
 }
 
 }  // namespace

@@ -64,37 +64,6 @@ TEST(LayeredResultFile, WritesOneLinePerDistinctUnitOfEachNet) {
             "!\n");
 }
 
-TEST(LayeredResultFile, ReportsUnitsThatNameNoElementAndLeavesThemOut) {
-  NetDB db;
-  db.gridX = 2, db.gridY = 2, db.numLayers = 1, db.tileWidth = 1, db.tileHeight = 1;
-  db.nets.resize(2);
-  db.nets[0].twoPins.resize(1);
-  db.nets[0].twoPins[0].path = {RPoint(0, 0, 0, 7), RPoint(0, 0, 0, 0)};
-  db.nets[1].id = 1;
-  db.nets[1].twoPins.resize(2);
-  db.nets[1].routedEdges.insert(RPoint(5, 0, 0, 1));
-  TempDir dir;
-  testing::internal::CaptureStdout();
-  ASSERT_TRUE(outputFile(dir.file("r.txt").c_str(), db));
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR Parser 1557\nERROR Parser 1590\n");
-  EXPECT_EQ(readFile(dir.file("r.txt")), "n0 0 0\n(0,0,1)-(0,1,1)\n!\nn1 1 0\n!\n");
-}
-
-TEST(LayeredResultFile, UnwritablePathFailsWithOneLine) {
-  NetDB db;
-  db.nets.resize(1);
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(outputFile("/nonexistent-dir/out.txt", db));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: /nonexistent-dir/out.txt: cannot write\n");
-  // A full device fails at write or close, not at open.
-  if (std::FILE* f = std::fopen("/dev/full", "w")) {
-    std::fclose(f);
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(outputFile("/dev/full", db));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: /dev/full: cannot write\n");
-  }
-}
-
 TEST(LayeredOverflowReport, ListsOverflowedEdgesLayerByLayerHorizontalFirst) {
   auto r = makeLayeredRouter(3, 3, {3, 1}, {3, 1}, {2, 5});
   r->viaCost = 3;
@@ -121,35 +90,6 @@ TEST(LayeredOverflowReport, ListsOverflowedEdgesLayerByLayerHorizontalFirst) {
             "(0, 0, 1) - (1, 0, 1)  5 \n"
             "(0, 0, 1) - (0, 1, 1)  15 \n"
             "end\n");
-}
-
-TEST(LayeredOverflowReport, EmptyGridAndLargeTotals) {
-  auto r = makeLayeredRouter(2, 2, {1}, {1}, {1});
-  testing::internal::CaptureStdout();
-  r->showWL();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "totalOF=0  maxOF=0  Wlen2D=0  Via=0  totalWL(Wlen2D+Via*1)=0 \n");
-  TempDir dir;
-  testing::internal::CaptureStdout();
-  ASSERT_TRUE(r->outputOverflowInfo(dir.file("e").c_str()));
-  testing::internal::GetCapturedStdout();
-  const std::string text = readFile(dir.file("e"));
-  EXPECT_EQ(text.substr(text.find("\nOverflowed")), "\nOverflowed grid edges : \nend\n");
-  // Sums past 2^31 print in full, not wrapped.
-  r->viaCost = 3;
-  r->grid.usage3D.at(0, 0, 0).z = 1000000000;
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(r->showWL(), 1000000000);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "totalOF=0  maxOF=0  Wlen2D=0  Via=1000000000  totalWL(Wlen2D+Via*3)=3000000000 \n");
-}
-
-TEST(LayeredOverflowReport, UnwritablePathFailsWithOneLine) {
-  auto r = makeLayeredRouter(2, 2, {1}, {1}, {1});
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(r->outputOverflowInfo("/nonexistent-dir/o.ofinfo"));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: /nonexistent-dir/o.ofinfo: cannot write\n");
-  testing::internal::GetCapturedStdout();
 }
 
 }  // namespace

@@ -33,11 +33,6 @@ inline const CostEntry& entryAt(const GlobalRouter& r, int x, int y, int z) {
   return r.grid.func_map[std::size_t(x) + std::size_t(y) * r.xNum + std::size_t(z) * r.xNum * r.yNum];
 }
 
-inline int& usageMember(GlobalRouter& r, const RPoint& u) {
-  Point_i& p = r.grid.usage3D.at(u.z, u.y, u.x);
-  return u.hori == 1 ? p.x : u.hori == 0 ? p.y : p.z;
-}
-
 // One committed path of one connection of nets[net].
 struct LayeredCommit {
   int net = 0;

@@ -30,52 +30,6 @@ void addPin(NetDB& db, Net& n, const Point& p) {
 
 }  // namespace
 
-void fillNetDB(const GrProblem& problem, NetDB& db) {
-  db = NetDB{};
-  db.gridX = problem.gridX, db.gridY = problem.gridY, db.numLayers = problem.layers;
-  sizePerLayer(db, problem.layers);
-  db.verticalCapacity = problem.verticalCapacity;
-  db.horizontalCapacity = problem.horizontalCapacity;
-  db.minWireWidth = problem.minWidth;
-  db.minWireSpacing = problem.minSpacing;
-  db.viaSpacing = problem.viaSpacing;
-  for (int l = 0; l < problem.layers; ++l) {
-    db.wirePitch[l] = db.minWireWidth[l] + db.minWireSpacing[l];
-    db.verticalTracks[l] = db.verticalCapacity[l] / db.wirePitch[l];
-    db.horizontalTracks[l] = db.horizontalCapacity[l] / db.wirePitch[l];
-    db.totalVerticalTracks += db.verticalTracks[l];
-    db.totalHorizontalTracks += db.horizontalTracks[l];
-  }
-  db.originX = problem.originX, db.originY = problem.originY;
-  db.tileWidth = problem.tileWidth, db.tileHeight = problem.tileHeight;
-  db.repeatPinCount.assign(std::size_t(db.gridX), std::vector<int>(std::size_t(db.gridY), 0));
-  db.pinCount = db.repeatPinCount;
-  for (const GrNet& g : problem.nets) {
-    Net n;
-    n.id = g.id;
-    for (const GrPin& p : g.pins) addPin(db, n, Point(problem.tileX(p.x), problem.tileY(p.y), p.layer - 1));
-    if (n.pins2D.size() > 1) {
-      db.nets.push_back(std::move(n));
-      db.netNames.add(g.name);
-    }
-  }
-  for (const GrAdjustment& a : problem.adjustments) {
-    const int z = a.l1 - 1;
-    RPoint e;
-    int layerDefault = 0;
-    if (a.x1 == a.x2) {
-      e = RPoint(a.x1, std::min(a.y1, a.y2), z, 0);
-      layerDefault = db.verticalCapacity[z];
-    } else {
-      e = RPoint(std::min(a.x1, a.x2), a.y1, z, 1);
-      layerDefault = db.horizontalCapacity[z];
-    }
-    if (a.capacity == layerDefault) continue;
-    db.adjEdges.push_back(e);
-    db.adjCapacity.push_back(a.capacity / db.wirePitch[z]);
-  }
-}
-
 NetDB makeGridDB(int gridX, int gridY, const std::vector<int>& hTracks, const std::vector<int>& vTracks) {
   NetDB db;
   db.gridX = gridX, db.gridY = gridY, db.numLayers = int(hTracks.size());
@@ -159,17 +113,4 @@ void routeWithLShapes(NetDB& db) {
           bestDist[i] = pins[next].distance(pins[i]), bestFrom[i] = int(next);
     }
   }
-}
-
-std::string findGenerator() {
-  const std::string generator = std::string(KORVANE_SOURCE_DIR) + "/tools/gen_gr.py";
-  return std::ifstream(generator) ? generator : std::string();
-}
-
-bool generateProblem(const std::string& profile, int seed, const std::string& path) {
-  const std::string generator = findGenerator();
-  if (generator.empty()) return false;
-  const std::string cmd = "python3 '" + generator + "' --profile " + profile + " --seed " + std::to_string(seed) +
-                          " --quiet --out '" + path + "'";
-  return std::system(cmd.c_str()) == 0;
 }

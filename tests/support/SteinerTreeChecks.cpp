@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 
 #include "db/Report.h"
-#include "steiner/LutTestSupport.h"
 #include "steiner/fluteBreaking.h"
 
 std::string treeFault(const Tree& tree, int d, const int* px, const int* py) {
@@ -70,4 +70,12 @@ RandomNet sortedNet(std::vector<int> x, std::vector<int> y) {
   return n;
 }
 
-void useSteinerTables() { lut_test::useBuiltTables(); }
+void useSteinerTables() {
+  static bool loaded = false;
+  if (loaded) return;
+  const std::filesystem::path old = std::filesystem::current_path();
+  std::filesystem::current_path(KORVANE_BINARY_DIR);  // the build writes the tables there
+  readLUT();
+  std::filesystem::current_path(old);
+  loaded = true;
+}

@@ -1,0 +1,196 @@
+// Broken input of every kind, one row each: the run ends with status 1 and one clear line
+// (the settings reader's fixed texts on standard output, everything else on standard error).
+// Every row changes one file of the bundled tiny set (problem, settings and bookshelf files).
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "support/BookshelfSet.h"
+#include "support/RunProcess.h"
+
+namespace {
+
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+struct Fault {
+  const char* name;
+  const char* file;
+  const char* from;  // replaced by `to` (empty: the whole file); null: the file is missing
+  std::string to, says;
+};
+
+const std::string head =
+    "grid 4 3 2\nvertical capacity\t0 20\nhorizontal capacity\t20 0\nminimum width\t1 2\nminimum spacing\t1 2\n"
+    "via spacing\t1 1\n0 0 10 10\n\n";
+const std::string oneNet = "num net 1\nn 1 2 1\n5 5 1\n15 5 1\n\n";
+
+const Fault kFaults[] = {
+    {"grid line cut short", "tiny.gr", "", "grid 4 3\n", "line 1"},
+    {"grid of zero columns", "tiny.gr", "", "grid 0 3 2\n", "line 1: grid size 0 x 3 is below 1"},
+    {"grid too large", "tiny.gr", "", "grid 65536 65536 2\n", "too many tiles"},
+    {"grid beyond any memory", "tiny.gr", "", "grid 40000 40000 2\n", "line 1: grid 40000 x 40000 x 2 needs about"},
+    {"no layers", "tiny.gr", "", "grid 4 3 0\n", "line 1: layer count 0"},
+    {"more layers than layer assignment holds", "tiny.gr", "", "grid 4 3 128\n",
+     "line 1: layer count 128 is outside 1..127"},
+    {"capacity not a number", "tiny.gr", "", "grid 4 3 2\nvertical capacity 0 2x\n", "line 2"},
+    {"zero pitch", "tiny.gr", "",
+     "grid 4 3 1\nvertical capacity 4\nhorizontal capacity 4\nminimum width 0\nminimum spacing 0\nvia spacing 1\n",
+     "line 5: wire pitch (width + spacing) of layer 1 is 0"},
+    {"zero tile size", "tiny.gr", "",
+     "grid 4 3 1\nvertical capacity 4\nhorizontal capacity 4\nminimum width 1\nminimum spacing 1\nvia spacing 1\n"
+     "0 0 0 10\n",
+     "line 7: tile size 0 x 10"},
+    {"net count missing", "tiny.gr", "", head + "num net\n", "net count"},
+    {"negative net count", "tiny.gr", "", head + "num net -3\n", "line 9: net count -3 is negative"},
+    {"net count beyond the nets", "tiny.gr", "", head + "num net 2\nn 1 2 1\n5 5 1\n15 5 1\n1\n0 0 1 1 0 1 10\n",
+     "line 13: net header ends before the net id"},
+    {"horizontal wire but no horizontal layer", "tiny.gr", "",
+     std::string(head).replace(head.find("\t20 0"), 5, "\t0 0") + oneNet,
+     "line 3: no layer has horizontal capacity, but net 1 needs a horizontal wire"},
+    {"file ends inside a net", "tiny.gr", "", head + "num net 1\nn 1 3 1\n5 5 1\n15 5", "end of file"},
+    {"pin outside the grid", "tiny.gr", "", head + "num net 1\nn 1 2 1\n5 5 1\n45 5 1\n", "outside"},
+    {"pin below the origin", "tiny.gr", "", head + "num net 1\nn 1 2 1\n5 5 1\n5 -15 1\n", "outside"},
+    {"pin on layer 0", "tiny.gr", "", head + "num net 1\nn 1 2 1\n5 5 0\n15 5 1\n", "layer 0"},
+    {"pin on layer 3 of 2", "tiny.gr", "", head + "num net 1\nn 1 2 1\n5 5 3\n15 5 1\n", "layer 3"},
+    {"negative pin count", "tiny.gr", "", head + "num net 1\nn 1 -2 1\n", "negative"},
+    {"adjustment layer 5", "tiny.gr", "", head + oneNet + "1\n0 0 5 1 0 5 2\n", "layer"},
+    {"adjustment tiles apart", "tiny.gr", "", head + oneNet + "1\n0 0 1 2 0 1 2\n", "neighbouring"},
+    {"adjustment off the grid", "tiny.gr", "", head + oneNet + "1\n3 0 1 4 0 1 2\n", "neighbouring"},
+    {"adjustment list cut short", "tiny.gr", "", head + oneNet + "2\n0 0 1 1 0 1 2\n", "end of file"},
+    {"adjustment count garbage", "tiny.gr", "", head + oneNet + "many\n", "adjustment count"},
+    {"via cost 0", "tiny.set", "", "Via cost = 0", "set Via cost = 0\nVia cost is out of a reasonable range\n"},
+    {"pattern 0", "tiny.set", "", "Pattern Routing Iteration = 0",
+     "set Pattern Routing Iteration = 0\nPattern Routing Iteration is out of a reasonable range\n"},
+    {"monotonic -1", "tiny.set", "", "Monotonic Routing Iteration = -1",
+     "set Monotonic Routing Iteration = -1\nMonotonic Routing iteration is out of a reasonable range\n"},
+    {"overflow -1", "tiny.set", "", "Overflow Elimination Iteration = -1",
+     "set Overflow Elimination iteration = -1\nOverflow Elimination iteration is out of a reasonable range\n"},
+    {"post -2", "tiny.set", "", "Post Routing Iteration = -2",
+     "set Post routing iteration = -2\nPost routing iteration is out of a reasonable range\n"},
+    {"wirelength 0", "tiny.set", "", "Wirelength Optimization Level = 0",
+     "set Wirelength Optimization Level = 0\nWirelength optimization level is out of a reasonable range\n"},
+    {"wirelength 501", "tiny.set", "", "Wirelength Optimization Level = 501",
+     "set Wirelength Optimization Level = 501\nWirelength optimization level is out of a reasonable range\n"},
+    {"3D -1", "tiny.set", "", "3D Optimization Iteration = -1",
+     "set 3D Optimization Iteration = -1\n3D Optimization Iteration is out of a reasonable range\n"},
+    {"layer 4 has no echo", "tiny.set", "", "Layer Assignment Algorithm = 4",
+     "Layer assignment algorithm is out of a reasonable range\n"},
+    {"output routing maybe", "tiny.set", "", "Output Routing Result = maybe",
+     " \"Output Routing Result\" should be set to Yes or No\n"},
+    {"output overflow YES", "tiny.set", "", "Output Overflow Information = YES",
+     " \"Output Overflow Infomation\" should be set to Yes or No\n"},
+    {"negative pin factor", "tiny.set", "", "Pin Blockage Factor = -0.5",
+     " \"Pin Blockage Factor\" should be larger than 0\n"},
+    {"unknown key", "tiny.set", "", "Vias cost = 1", "The format of .set file is wrong\n"},
+    {"hash inside a word is no comment", "tiny.set", "", "Via# cost = 1", "The format of .set file is wrong\n"},
+    {"value not a number", "tiny.set", "", "Via cost = five", "The format of .set file is wrong\n"},
+    {"value out of int range", "tiny.set", "", "Maze Routing Iteration = 99999999999",
+     "The format of .set file is wrong\n"},
+    {"value glued to garbage", "tiny.set", "", "Via cost = 5x", "The format of .set file is wrong\n"},
+    {"file ends before the value", "tiny.set", "", "Via cost =", "The format of .set file is wrong\n"},
+    {"lower-case key", "tiny.set", "", "via cost = 1", "The format of .set file is wrong\n"},
+    {"aux with too few words", "tiny.aux", "", "RowBasedPlacement : a.nodes a.nets\n", "expected 9 words"},
+    {"fractional node width", "tiny.nodes", "o0 4 6", "o0 4.5 6", "line 5: expected a node width"},
+    {"negative node size", "tiny.nodes", "o0 4 6", "o0 -4 6", "negative size"},
+    {"node records out of order", "tiny.nodes", "  o0 4 6\n  o1 10 20", "  o1 10 20\n  o0 4 6", "record 0"},
+    {"o-node after the terminals", "tiny.nodes", "  o2 12 10\n  p0 2 2 terminal_NI", "  p0 2 2 terminal_NI\n  o2 12 10",
+     "line 8: node \"o2\" is record 3"},
+    {"terminal flag before any node", "tiny.nodes", "NumTerminals : 2", "NumTerminals : 2 terminal",
+     "before any node record"},
+    {"negative node count", "tiny.nodes", "NumNodes : 5", "NumNodes : -5", "node count -5 is negative"},
+    {"shape of an unknown node", "tiny.shapes", "o1 : 2", "o9 : 2", "node \"o9\" is not in the nodes file"},
+    {"rectangle line without numbers", "tiny.shapes", "Shape_1 140 220 4 4", "Shape_1 140 220 4",
+     "line 6: expected a rectangle name and four integers"},
+    {"shapes file cut short", "tiny.shapes", "  Shape_1 140 220 4 4\n", "", "unexpected end of file"},
+    {"negative rectangle size", "tiny.shapes", "Shape_1 140 220 4 4", "Shape_1 140 220 -4 4", "negative size"},
+    {"placement of an unknown node", "tiny.pl", "p1 160", "p5 160", "line 7: node \"p5\" is not in the nodes file"},
+    {"placement coordinate not a number", "tiny.pl", "o1 113 205.5", "o1 113 x205", "node coordinate"},
+    {"placement name without a number", "tiny.pl", "o1 113", "oX 113", "node \"oX\""},
+    {"layer list before the grid", "tiny.route", "Grid : 4 3 2\nVerticalCapacity : 0 32",
+     "VerticalCapacity : 0 32\nGrid : 4 3 2", "\"VerticalCapacity\" before \"Grid\""},
+    {"no grid at all", "tiny.route",
+     "Grid : 4 3 2\nVerticalCapacity : 0 32\nHorizontalCapacity : 20 0\n"
+     "MinWireWidth : 1 2\nMinWireSpacing : 1 2\nViaSpacing : 0 0\n",
+     "", "before \"Grid\""},
+    {"grid of zero columns", "tiny.route", "Grid : 4 3 2", "Grid : 0 3 2", "grid size 0 x 3"},
+    {"grid beyond any memory", "tiny.route", "Grid : 4 3 2", "Grid : 40000 40000 2", "line 3: grid 40000 x 40000 x 2"},
+    {"129 layers", "tiny.route", "Grid : 4 3 2", "Grid : 4 3 129", "layer count 129 is outside 1..127"},
+    {"no horizontal layer", "tiny.route", "HorizontalCapacity : 20 0", "HorizontalCapacity : 0 0",
+     "no layer has horizontal capacity"},
+    {"no tile size", "tiny.route", "TileSize : 16 8\n", "", "tile size 0 x 0"},
+    {"zero pitch", "tiny.route", "MinWireWidth : 1 2\nMinWireSpacing : 1 2", "MinWireWidth : 0 2\nMinWireSpacing : 0 2",
+     "adjustment on layer 1"},
+    {"negative capacity", "tiny.route", "VerticalCapacity : 0 32", "VerticalCapacity : 0 -32", "negative"},
+    {"terminal layer outside the layers", "tiny.route", "  p0 2", "  p0 3", "terminal layer 3 is outside 1..2"},
+    {"terminal line without a layer", "tiny.route", "  p0 2", "  p0", "expected a terminal line"},
+    {"terminal of an unknown node", "tiny.route", "  p0 2", "  p4 2", "node \"p4\" is not in the nodes file"},
+    {"blocked layer 0", "tiny.route", "o1 1 2", "o1 1 0", "blocked layer 0 is outside 1..2"},
+    {"blockage of an unknown node", "tiny.route", "o1 1 2", "o8 1 2", "node \"o8\""},
+    {"adjustment between distant tiles", "tiny.route", "2 1 1 3 1 1 6", "1 1 1 3 1 1 6", "not a pair of neighbouring"},
+    {"adjustment on layer 3", "tiny.route", "2 1 1 3 1 1 6", "2 1 3 3 1 3 6", "adjustment layer 3 is outside 1..2"},
+    {"adjustments cut short", "tiny.route", "  3 2 2 3 1 2 32\n", "  3 2 2\n", "unexpected end of file"},
+    {"negative adjustment count", "tiny.route", "NumEdgeCapacityAdjustments : 2", "NumEdgeCapacityAdjustments : -2",
+     "count -2 is negative"},
+    {"pin outside the grid", "tiny.nets", "p0 B : 0.5 0.5", "p0 B : 90 0.5", "lies outside the 4 x 3 grid"},
+    {"pin of an unknown node", "tiny.nets", "o1 O : -5.5 2", "o7 O : -5.5 2", "line 8: node \"o7\""},
+    {"net name without a number", "tiny.nets", "NetDegree : 2 n7", "NetDegree : 2 net", "expected a net header"},
+    {"pin line with a colon but no offsets", "tiny.nets", "p0 O : 0 0", "p0 O :", "expected a pin line"},
+    {"nets file cut short", "tiny.nets", "  o2 I\n  p0 O : 0 0\n", "  o2 I\n", "unexpected end of file"},
+    {"negative net degree", "tiny.nets", "NetDegree : 3   n0", "NetDegree : -3   n0", "net degree -3"},
+    {"no NumPins line", "tiny.nets", "NumPins : 7", "", "no \"NumNets\" and \"NumPins\""},
+    {"tile width below 1", "tiny.route", "TileSize : 16 8", "TileSize : 0 8", "tile size 0 x 8 is below 1\n"},
+    {"tile height below 1", "tiny.route", "TileSize : 16 8", "TileSize : 16 0", "tile size 16 x 0 is below 1\n"},
+    {"missing problem file", "tiny.gr", nullptr, "", "File tiny.gr not exists!\n"},
+    {"missing settings file", "tiny.set", nullptr, "", "File tiny.set not exists!\n"},
+    {"missing nodes file", "tiny.nodes", nullptr, "", "File tiny.nodes not exists!\n"},
+};
+
+void PrintTo(const Fault& f, std::ostream* os) { *os << f.name; }
+
+class InputFaults : public ::testing::TestWithParam<Fault> {};
+
+TEST_P(InputFaults, EndWithStatusOneAndOneClearLine) {
+  const Fault& c = GetParam();
+  TempDir dir;
+  auto files = tinySet();
+  const std::string file = c.file;
+  if (!c.from) {
+    files.erase(file);
+  } else if (!*c.from) {
+    files[file] = c.to;
+  } else {
+    std::string& text = files[file];
+    const std::size_t at = text.find(c.from);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, std::string(c.from).size(), c.to);
+  }
+  // A bounded maze stage, so that a design that slips through as routable still ends.
+  if (file != "tiny.set") files["tiny.set"] += "Maze Routing Iteration = 5\n";
+  writeSet(dir, files);
+  const bool ispd = file == "tiny.gr" || file == "tiny.set";
+  const RunResult r = ispd ? runKorvane({"ISPD", "tiny.gr", "tiny.set", "out"}, dir.path)
+                           : runKorvane({"ICCAD", "tiny.aux", "tiny.pl", "tiny.set", "out"}, dir.path);
+  EXPECT_EQ(r.exitStatus, 1);
+  if (!c.from) {
+    EXPECT_EQ(r.err, c.says);
+  } else if (file == "tiny.set") {
+    EXPECT_EQ(r.out, "!!!!  Korvane 2.0 !!!! \nread tiny.set\n" + c.says);
+  } else {
+    EXPECT_THAT(r.err, AllOf(StartsWith("Error: "), HasSubstr(file), HasSubstr(c.says)));
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
+}
+
+std::string rowName(const ::testing::TestParamInfo<Fault>& info) {
+  std::string s = std::to_string(info.index) + "_";
+  for (const char* p = info.param.name; *p; ++p) s += std::isalnum((unsigned char)*p) ? *p : '_';
+  return s;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, InputFaults, ::testing::ValuesIn(kFaults), rowName);
+
+}  // namespace

@@ -17,10 +17,15 @@ std::size_t nextSlotCount(std::size_t atLeast) {
   return atLeast | 1;
 }
 
-// RPointHash yields few distinct values over a region ((y + h) xor x); spreading them
-// keeps probe runs short in tables of large nets.
-std::size_t spread(std::size_t h) {
-  std::uint64_t v = h * 0x9E3779B97F4A7C15ull;
+// RPointHash yields few distinct values over a region ((y + h) xor x), so whole rows of a
+// large net's edges would share one probe run; the slot hash mixes all four fields instead.
+// Iteration follows entry order, so the slot layout never shows in a result.
+std::size_t slotHash(const RPoint& r) {
+  std::uint64_t v = std::uint64_t(std::uint32_t(r.x)) | std::uint64_t(std::uint32_t(r.y)) << 32;
+  v ^= (std::uint64_t(std::uint32_t(r.z)) << 32 | std::uint32_t(r.hori)) * 0xC2B2AE3D27D4EB4Full;
+  v *= 0x9E3779B97F4A7C15ull;
+  v ^= v >> 32;
+  v *= 0xD6E8FEB86659FD93ull;
   return static_cast<std::size_t>(v ^ (v >> 29));
 }
 
@@ -37,7 +42,7 @@ EdgeMultiset& EdgeMultiset::operator=(const EdgeMultiset& other) {
 
 std::size_t EdgeMultiset::findSlot(const RPoint& r) const {
   const std::size_t n = table->slotCount();
-  std::size_t s = spread(RPointHash{}(r)) % n;
+  std::size_t s = slotHash(r) % n;
   const eqRPoint eq;
   while (true) {
     const std::uint32_t e = table->slot(s);

@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -31,12 +36,42 @@ std::size_t slotHash(const RPoint& r) {
 
 }  // namespace
 
+std::size_t EdgeMultiset::liveTables = 0;
+
+std::pmr::unsynchronized_pool_resource& EdgeMultiset::pool() {
+  static std::pmr::unsynchronized_pool_resource resource;
+  return resource;
+}
+
+bool EdgeMultiset::releaseStorage() {
+  if (liveTables != 0) return false;
+  pool().release();
+#if defined(__GLIBC__)
+  // The pool's chunks may sit inside the heap, which keeps freed pages resident until asked.
+  malloc_trim(0);
+#endif
+  return true;
+}
+
+void EdgeMultiset::TableDeleter::operator()(Table* t) const {
+  t->~Table();
+  pool().deallocate(t, sizeof(Table), alignof(Table));
+  --liveTables;
+}
+
+std::unique_ptr<EdgeMultiset::Table, EdgeMultiset::TableDeleter> EdgeMultiset::makeTable(const Table* from) {
+  void* memory = pool().allocate(sizeof(Table), alignof(Table));
+  Table* t = from ? new (memory) Table(*from) : new (memory) Table();
+  ++liveTables;
+  return std::unique_ptr<Table, TableDeleter>(t);
+}
+
 EdgeMultiset::EdgeMultiset(const EdgeMultiset& other) {
-  if (other.table) table = std::make_unique<Table>(*other.table);
+  if (other.table) table = makeTable(other.table.get());
 }
 
 EdgeMultiset& EdgeMultiset::operator=(const EdgeMultiset& other) {
-  if (this != &other) table = other.table ? std::make_unique<Table>(*other.table) : nullptr;
+  if (this != &other) table = other.table ? makeTable(other.table.get()) : nullptr;
   return *this;
 }
 
@@ -59,7 +94,7 @@ EdgeMultiset::Entry* EdgeMultiset::find(const RPoint& r) const {
 
 void EdgeMultiset::rebuild(std::size_t slotCount, bool dropDead) {
   if (dropDead) {
-    std::vector<Entry> live;
+    PoolVector<Entry> live;
     live.reserve(table->entries.size() - table->dead);
     for (const Entry& e : table->entries)
       if (e.count > 0) live.push_back(e);
@@ -79,9 +114,9 @@ void EdgeMultiset::rebuild(std::size_t slotCount, bool dropDead) {
     table->setSlot(findSlot(table->entries[i].key), std::uint32_t(i + 1));
 }
 
-void EdgeMultiset::insert(const RPoint& r) {
+std::size_t EdgeMultiset::insert(const RPoint& r) {
   if (!table) {
-    table = std::make_unique<Table>();
+    table = makeTable(nullptr);
     table->narrowSlots.assign(kPrimes[0], 0);
   }
   std::size_t s = findSlot(r);
@@ -104,8 +139,10 @@ void EdgeMultiset::insert(const RPoint& r) {
   }
   Entry& entry = table->entries[e - 1];
   if (!fresh && entry.count == 0) --table->dead;  // revived in place
+  const std::size_t before = std::size_t(entry.count);
   ++entry.count;
   ++table->total;
+  return before;
 }
 
 std::size_t EdgeMultiset::count(const RPoint& r) const {
@@ -119,6 +156,14 @@ bool EdgeMultiset::eraseOne(const RPoint& r) {
   if (--e->count == 0) ++table->dead;
   --table->total;
   return true;
+}
+
+std::size_t EdgeMultiset::eraseOneCount(const RPoint& r) {
+  Entry* e = find(r);
+  if (!e || e->count == 0) return 0;
+  if (--e->count == 0) ++table->dead;
+  --table->total;
+  return std::size_t(e->count);
 }
 
 std::size_t EdgeMultiset::eraseAll(const RPoint& r) {

@@ -117,14 +117,20 @@ float GlobalRouter::PatternCost(int x, int y, int hori, const Net& net) const {
 }
 
 float GlobalRouter::DPCost(int x, int y, bool hori, const Net& net) const {
-  const int d = grid.getCost(x, y, hori);
-  const int c = capacityOf(hori);
+  bool routed = false, steiner = false;
   if (net.twoPins.size() >= 2) {
     const RPoint key = planarKey(x, y, hori);
-    if (net.routedEdges.count(key) > 0) return 0.0f;
-    if (useSteinerEdges && net.steinerEdges.count(key) > 0)
-      return float(double(baseCost) * (double(congestion(d, c)) + double(d) * 0.5 / double(std::max(c, 1))));
+    routed = net.routedEdges.count(key) > 0;
+    steiner = !routed && useSteinerEdges && net.steinerEdges.count(key) > 0;
   }
+  return DPCostKnown(x, y, hori, routed, steiner);
+}
+
+float GlobalRouter::DPCostKnown(int x, int y, bool hori, bool routed, bool steiner) const {
+  const int d = grid.getCost(x, y, hori);
+  const int c = capacityOf(hori);
+  if (routed) return 0.0f;
+  if (steiner) return float(double(baseCost) * (double(congestion(d, c)) + double(d) * 0.5 / double(std::max(c, 1))));
   if (hardOverflowCost) return hardCost(d, c, historyOf(x, y, hori));
   return (float(d) / safeCapacity(c) + congestion(d, c)) * baseCost;
 }

@@ -106,6 +106,7 @@ class GlobalRouter {
   int openInserts = 0;             // insertions of the current search (bounds traceBack's walk)
   std::vector<float> dpCostTable;  // DDPattern scratch, kept between calls
   std::vector<signed char> dpMoveTable;
+  std::vector<unsigned char> dpEdgeFlags;  // DDPattern scratch: the net's own edges in the box
 
   // --- cost model (CostModel.cpp) ---
   // Rebuilds costArray from costHeight, costSlope and maxCapacity.
@@ -118,6 +119,9 @@ class GlobalRouter {
   float PatternCost(int x, int y, int hori, const Net& net) const;
   // Price of a unit edge for monotonic routing.
   float DPCost(int x, int y, bool hori, const Net& net) const;
+  // DPCost with the net's set lookups already made: routed = the net uses the edge (a net of
+  // two or more connections), steiner = it is a Steiner edge and the discount is on.
+  float DPCostKnown(int x, int y, bool hori, bool routed, bool steiner) const;
   // Price of the existing planar edge by cost-map rule 0, 1 or 2 (what func_2Dmap holds).
   float edgeCost(int rule, int x, int y, bool hori) const;
 

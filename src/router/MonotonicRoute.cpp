@@ -137,6 +137,7 @@ int GlobalRouter::DDPattern(Point& p1, Point& p2, TwoPin* twoPin, Net& net, int&
   // the L through B's row.
   std::vector<RPoint>& path = twoPin->path;
   const std::size_t first = path.size();
+  path.reserve(first + std::size_t(w) + std::size_t(h));  // a monotonic path has exactly w + h units
   maxUsage = 0;
   int i = w, j = bRow, s = 0;
   const long long stepLimit = 2LL * (w + h) + 2;

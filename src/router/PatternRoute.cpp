@@ -31,6 +31,7 @@ int GlobalRouter::Flat(Point& p1, Point& p2, std::vector<RPoint>& path, Net& net
   // Copies: p1 and p2 are usually the connection's own fields and are rewritten below.
   const Point a = p1.x < p2.x ? p1 : p2;
   const Point b = p1.x < p2.x ? p2 : p1;
+  path.reserve(path.size() + std::size_t(a.distance(b)));  // exact: no doubling slack kept for the run
   if (a.x == b.x) {
     const Point& low = a.y > b.y ? b : a;
     const Point& high = a.y > b.y ? a : b;
@@ -65,6 +66,7 @@ int GlobalRouter::Pattern(Point& p1, Point& p2, TwoPin* twoPin, Net& net, int& m
 
   std::vector<RPoint>& path = twoPin->path;
   const std::size_t first = path.size();
+  path.reserve(first + std::size_t(l.distance(r)));
   if (l.y < r.y) {
     // Rising: first up L's column then along R's row, second along L's row then up R's column.
     float upThenRight = 0.0f, rightThenUp = 0.0f;

@@ -10,11 +10,14 @@
 
 namespace {
 
-// Slot counts: 193 first, then primes of roughly twice the size.
-constexpr std::size_t kPrimes[] = {23, 47, 97, 193,      389,       769,       1543,      3079,      6151,
-                                   12289,    24593,     49157,     98317,     196613,    393241,
-                                   786433,   1572869,   3145739,   6291469,   12582917,  25165843,
+// Slot counts: primes of roughly twice the previous one. The index starts at kPrimes[0]
+// slots; the compaction schedule follows a count that starts at kFirstScheduleSlots (see
+// Table::schedule), which fixes the entry order and therefore every iteration.
+constexpr std::size_t kPrimes[] = {23,       47,        97,        193,       389,       769,       1543,
+                                   3079,     6151,      12289,     24593,     49157,     98317,     196613,
+                                   393241,   786433,    1572869,   3145739,   6291469,   12582917,  25165843,
                                    50331653, 100663319, 201326611, 402653189, 805306457, 1610612741};
+constexpr std::size_t kFirstScheduleSlots = 193;
 
 std::size_t nextSlotCount(std::size_t atLeast) {
   for (std::size_t p : kPrimes)
@@ -118,17 +121,21 @@ std::size_t EdgeMultiset::insert(const RPoint& r) {
   if (!table) {
     table = makeTable(nullptr);
     table->narrowSlots.assign(kPrimes[0], 0);
+    table->schedule = kFirstScheduleSlots;
   }
   std::size_t s = findSlot(r);
   std::uint32_t e = table->slot(s);
   const bool fresh = e == 0;
   if (fresh) {
+    // Dead entries are dropped only when the schedule grows, so neither growing the index nor
+    // widening its slots ever reorders the entries.
+    const bool scheduleFull = 2 * (table->entries.size() + 1) > table->schedule;
+    const bool dropDead = scheduleFull && table->dead * 2 > table->entries.size();
+    const std::size_t liveAfter = table->entries.size() + 1 - (dropDead ? table->dead : 0);
+    if (scheduleFull) table->schedule = nextSlotCount(std::max<std::size_t>(table->schedule, 2 * liveAfter + 1));
     // Keep the load factor at or below one half, and the slot width able to name the new entry.
-    const bool full = 2 * (table->entries.size() + 1) > table->slotCount();
-    if (full || (!table->wide && table->entries.size() + 1 >= kNarrowLimit)) {
-      // Dead entries are dropped only when the table grows, so widening never reorders it.
-      const bool dropDead = full && table->dead * 2 > table->entries.size();
-      const std::size_t liveAfter = table->entries.size() + 1 - (dropDead ? table->dead : 0);
+    const bool full = 2 * liveAfter > table->slotCount();
+    if (dropDead || full || (!table->wide && liveAfter >= kNarrowLimit)) {
       rebuild(full ? nextSlotCount(std::max<std::size_t>(table->slotCount(), 2 * liveAfter + 1)) : table->slotCount(),
               dropDead);
       s = findSlot(r);

@@ -4,7 +4,7 @@
 // A design has up to two million nets with two sets each, most of which stay empty or
 // small, so the table is allocated on first insertion (an empty set costs one pointer).
 // Distinct keys live in an entry vector with a use count; an open-addressing slot array
-// of prime size (193 first, roughly doubling) indexes them. Slots hold entry index + 1 in one
+// of prime size (23 first, roughly doubling, at most half full) indexes them. Slots hold entry index + 1 in one
 // byte while the set has fewer than 255 distinct keys (most nets), in four bytes beyond. Iteration visits live keys
 // in entry order, each as many times as it is held, so it is deterministic: it depends on
 // the sequence of operations only. Keys whose count drops to zero stay as dead entries
@@ -98,6 +98,10 @@ class EdgeMultiset {
     bool wide = false;
     std::size_t total = 0;  // elements held, duplicates included
     std::size_t dead = 0;   // entries with count 0
+    // Compaction schedule: the slot count of an index that starts at 193 slots and grows only
+    // past half load. Dead entries are dropped exactly when it grows, whatever the index's own
+    // size, so small sets can start with a small index and iterate as before.
+    std::size_t schedule = 0;
 
     std::size_t slotCount() const { return wide ? wideSlots.size() : narrowSlots.size(); }
     std::uint32_t slot(std::size_t s) const { return wide ? wideSlots[s] : narrowSlots[s]; }

@@ -32,7 +32,20 @@ std::int64_t Graph::edgeCost(const edge& e, int l) const {
   int o = d - c;
   if (o > 0) o = o * w;
   const int h = e.hori ? historyH.at(e.x, e.y, l) : historyV.at(e.x, e.y, l);
-  return std::int64_t(((h + 1) * (h + 1) + 1) * (20 / (std::exp(-o * ofCostAlpha) + 1) + 1) + 0.5);
+  return std::int64_t(((h + 1) * (h + 1) + 1) * overflowFactor(o) + 0.5);
+}
+
+double Graph::overflowFactor(int o) const {
+  // The same expression for every o, so a remembered value is the one it would compute now.
+  const auto compute = [&] { return 20 / (std::exp(-o * ofCostAlpha) + 1) + 1; };
+  if (o < -kFactorRange || o > kFactorRange) return compute();
+  if (factorAlpha != ofCostAlpha || factorCache.empty()) {
+    factorCache.assign(2 * kFactorRange + 1, std::numeric_limits<double>::quiet_NaN());
+    factorAlpha = ofCostAlpha;
+  }
+  double& v = factorCache[std::size_t(o + kFactorRange)];
+  if (std::isnan(v)) v = compute();
+  return v;
 }
 
 void Graph::bookEdge(const edge& e) {

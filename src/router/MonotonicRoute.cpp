@@ -46,14 +46,15 @@ int GlobalRouter::DDPattern(Point& p1, Point& p2, TwoPin* twoPin, Net& net, int&
   const float bend = via_cost;
 
   // The net's own edges in the box, one flag byte per box cell, so that the program prices
-  // each edge without a set lookup. Taken from the sets' keys when they are fewer than the box's
-  // edges; a set larger than that is asked edge by edge, as DPCost does.
+  // each edge without a set lookup. Taken from the sets' keys unless they are many times more
+  // than the lookups they replace (up to four per cell); then the sets are asked edge by edge,
+  // as DPCost does.
   constexpr unsigned char kRoutedH = 1, kRoutedV = 2, kSteinerH = 4, kSteinerV = 8;
   const bool shared = net.twoPins.size() >= 2;
   const std::size_t cells = (std::size_t(w) + 1) * rows;
   const bool steinerOn = shared && useSteinerEdges;
   const std::size_t keys = net.routedEdges.storedKeys() + (steinerOn ? net.steinerEdges.storedKeys() : 0);
-  const bool flagged = shared && keys <= 2 * cells;
+  const bool flagged = shared && keys <= kKeysPerLookup * 4 * cells;
   if (flagged) {
     if (dpEdgeFlags.size() < cells) dpEdgeFlags.resize(cells);
     std::fill(dpEdgeFlags.begin(), dpEdgeFlags.begin() + std::ptrdiff_t(cells), 0);

@@ -182,10 +182,12 @@ bool Graph::hasOverflow(const net& n) const {
     const int o = demandOf(e, e.layer) - capOf(e, e.layer);
     const int ceilShare = e.hori ? ofShareCeilH[e.x][e.y] : ofShareCeilV[e.x][e.y];
     if (o > ceilShare) return true;
+    // The share test first: it fails for almost every edge and reads one grid, not three.
+    const int floorShare = e.hori ? ofShareFloorH[e.x][e.y] : ofShareFloorV[e.x][e.y];
+    if (o <= floorShare) continue;
     const int of3D = e.hori ? of3DH[e.x][e.y] : of3DV[e.x][e.y];
     const int over2D = e.hori ? usage2DH[e.x][e.y] - capH2D : usage2DV[e.x][e.y] - capV2D;
-    const int floorShare = e.hori ? ofShareFloorH[e.x][e.y] : ofShareFloorV[e.x][e.y];
-    if (of3D > over2D && o > floorShare) return true;
+    if (of3D > over2D) return true;
   }
   return false;
 }

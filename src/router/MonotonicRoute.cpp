@@ -67,12 +67,29 @@ int GlobalRouter::DDPattern(Point& p1, Point& p2, TwoPin* twoPin, Net& net, int&
     net.routedEdges.forEachKey([&](const RPoint& k, std::size_t) { mark(k, kRoutedH, kRoutedV); });
     if (steinerOn) net.steinerEdges.forEachKey([&](const RPoint& k, std::size_t) { mark(k, kSteinerH, kSteinerV); });
   }
+  // Apart from the net's own edges and an overflowed edge under the hard rule (which reads the
+  // edge's history), an edge's price depends on its demand and direction only: it is computed
+  // once per call and demand value, by the same expression.
+  constexpr int kMemo = 128;
+  float memo[2][2][kMemo];
+  bool known[2][2][kMemo] = {};
   const auto price = [&](int x, int y, bool hori) {
-    if (!flagged) return DPCost(x, y, hori, net);
-    const unsigned char f = dpEdgeFlags[std::size_t(x - a.x) * rows + std::size_t(y - lowY)];
-    const bool routed = (f & (hori ? kRoutedH : kRoutedV)) != 0;
-    const bool steiner = !routed && (f & (hori ? kSteinerH : kSteinerV)) != 0;
-    return DPCostKnown(x, y, hori, routed, steiner);
+    if (shared && !flagged) return DPCost(x, y, hori, net);
+    bool routed = false, steiner = false;
+    if (flagged) {
+      const unsigned char f = dpEdgeFlags[std::size_t(x - a.x) * rows + std::size_t(y - lowY)];
+      routed = (f & (hori ? kRoutedH : kRoutedV)) != 0;
+      steiner = !routed && (f & (hori ? kSteinerH : kSteinerV)) != 0;
+    }
+    const int d = grid.getCost(x, y, hori);
+    if (routed || d < 0 || d >= kMemo || (hardOverflowCost && !steiner && d >= capacityOf(hori)))
+      return DPCostKnown(x, y, hori, routed, steiner);
+    float& v = memo[steiner][hori][d];
+    if (!known[steiner][hori][d]) {
+      v = DPCostKnown(x, y, hori, false, steiner);
+      known[steiner][hori][d] = true;
+    }
+    return v;
   };
 
   // One cell from its straight arrivals h (from the west, in state 0) and v (vertical, in state 1).

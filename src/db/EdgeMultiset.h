@@ -1,5 +1,5 @@
 #pragma once
-// Per-net multiset of grid edges (RPoint), hashed by RPointHash and compared with eqRPoint.
+// Per-net multiset of grid edges (RPoint), compared with eqRPoint (all four fields).
 //
 // A design has up to two million nets with two sets each, most of which stay empty or
 // small, so the table is allocated on first insertion (an empty set costs one pointer).

@@ -15,7 +15,8 @@
 #   -c dir          problem cache (default: $KORVANE_BENCH_CACHE or korvane-bench in the temp dir)
 #   -k              keep the temporary directory (builds, outputs, logs)
 # Problems missing from the cache are generated with tools/gen_gr.py. Via cost 1, maze 1000,
-# overflow report on. Relative paths are taken from the current directory.
+# overflow report on. Relative paths are taken from the current directory. Stage seconds are
+# those of the last repetition.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 src=$(cd "$here/.." && pwd)
@@ -38,11 +39,11 @@ while getopts "p:s:a:r:n:t:c:k" opt; do
     t) tables=$OPTARG ;;
     c) cache=$OPTARG ;;
     k) keep=1 ;;
-    *) sed -n '2,17p' "$0" >&2; exit 1 ;;
+    *) sed -n '2,19p' "$0" >&2; exit 1 ;;
   esac
 done
 shift $((OPTIND - 1))
-[ $# -eq 1 ] || { sed -n '2,17p' "$0" >&2; exit 1; }
+[ $# -eq 1 ] || { sed -n '2,19p' "$0" >&2; exit 1; }
 base_commit=$(git -C "$src" rev-parse --verify "$1^{commit}")
 tables=$(cd "$tables" && pwd)
 [ -f "$tables/POWV9.dat" ] && [ -f "$tables/POST9.dat" ] || { echo "no POWV9.dat/POST9.dat in $tables" >&2; exit 1; }

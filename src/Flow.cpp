@@ -34,6 +34,20 @@ void printInputTime() { std::printf("Input File costs %g seconds\n\n", cpuSecond
   std::exit(1);
 }
 
+// The edge sets only price and book planar paths, and the maze searches' scratch is planar:
+// layer assignment starts from the paths alone, and the layered stage rebuilds the sets from
+// the assigned paths. Returned before layer assignment allocates its trees.
+void releasePlanarScratch(GlobalRouter& router, NetDB& db) {
+  for (Net& net : db.nets) {
+    net.routedEdges.clear();
+    net.steinerEdges.clear();
+  }
+  EdgeMultiset::releaseStorage();
+  router.dpCostTable = {};
+  router.dpMoveTable = {};
+  router.dpEdgeFlags = {};
+}
+
 }  // namespace
 
 int parseMazeOverride(const char* text) {
@@ -62,6 +76,7 @@ bool main_ISPD(NetDB& db, parameterSet& params, const char* outputPath) {
 
   std::printf("Start 2D GlobalRouting....\n");
   GlobalRoute(router, db, orders, params);
+  releasePlanarScratch(router, db);
   printTotalTime();
   std::printf("\n");
 

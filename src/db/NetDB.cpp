@@ -13,9 +13,3 @@ bool operator<(const Net& a, const Net& b) {
   };
   return spread(a) < spread(b);
 }
-
-bool operator<(const Order& a, const Order& b) {
-  if (a.score != b.score) return a.score > b.score;  // false with a NaN on either side
-  auto len = [](const TwoPin* t) { return std::abs(t->p1.x - t->p2.x) + std::abs(t->p1.y - t->p2.y); };
-  return len(a.twoPin) > len(b.twoPin);
-}

@@ -1,6 +1,7 @@
 #pragma once
 // The routing database and the records every stage shares.
 
+#include <cstdlib>
 #include <vector>
 
 #include "db/EdgeMultiset.h"
@@ -49,7 +50,12 @@ struct Order {
   TwoPin* twoPin = nullptr;
   double score = 0.0;
 };
-bool operator<(const Order& a, const Order& b);
+// Inline: the stages sort the order lists every round.
+inline bool operator<(const Order& a, const Order& b) {
+  if (a.score != b.score) return a.score > b.score;  // false with a NaN on either side
+  const auto len = [](const TwoPin* t) { return std::abs(t->p1.x - t->p2.x) + std::abs(t->p1.y - t->p2.y); };
+  return len(a.twoPin) > len(b.twoPin);
+}
 
 // A spanning-tree edge between pin indices; reversed so that a max-heap yields the cheapest.
 struct Link {

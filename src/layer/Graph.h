@@ -257,6 +257,12 @@ class Graph {
  private:
   std::vector<int> usableH, usableV;
   std::vector<sol> chosen;  // topDownAssignment scratch, one per node of the current net
+  // 20 / (exp(-o * ofCostAlpha) + 1) + 1 of the negotiation edge cost, remembered for
+  // |o| <= kFactorRange at the current ofCostAlpha (NaN: not computed yet).
+  static constexpr int kFactorRange = 4096;
+  mutable std::vector<double> factorCache;
+  mutable double factorAlpha = 0.0;
+  double overflowFactor(int o) const;
 
   int& demandOf(const edge& e, int l) { return e.hori ? demandH.at(e.x, e.y, l) : demandV.at(e.x, e.y, l); }
   int demandOf(const edge& e, int l) const { return e.hori ? demandH.at(e.x, e.y, l) : demandV.at(e.x, e.y, l); }

@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 #include "layer/Graph.h"
 
@@ -30,7 +32,20 @@ std::int64_t Graph::edgeCost(const edge& e, int l) const {
   int o = d - c;
   if (o > 0) o = o * w;
   const int h = e.hori ? historyH.at(e.x, e.y, l) : historyV.at(e.x, e.y, l);
-  return std::int64_t(((h + 1) * (h + 1) + 1) * (20 / (std::exp(-o * ofCostAlpha) + 1) + 1) + 0.5);
+  return std::int64_t(((h + 1) * (h + 1) + 1) * overflowFactor(o) + 0.5);
+}
+
+double Graph::overflowFactor(int o) const {
+  // The same expression for every o, so a remembered value is the one it would compute now.
+  const auto compute = [&] { return 20 / (std::exp(-o * ofCostAlpha) + 1) + 1; };
+  if (o < -kFactorRange || o > kFactorRange) return compute();
+  if (factorAlpha != ofCostAlpha || factorCache.empty()) {
+    factorCache.assign(2 * kFactorRange + 1, std::numeric_limits<double>::quiet_NaN());
+    factorAlpha = ofCostAlpha;
+  }
+  double& v = factorCache[std::size_t(o + kFactorRange)];
+  if (std::isnan(v)) v = compute();
+  return v;
 }
 
 void Graph::bookEdge(const edge& e) {
@@ -52,43 +67,50 @@ void Graph::fillNode(const net& n, int nodeIndex) {
   const node& nd = nodePool[n.nodeBegin + nodeIndex];
   const int k = nd.childNum;
   const int L = layerNum;
-  // Per child and usable layer: the child's best cost there + edge cost + layer preference.
+  // Per child and usable layer: the layer, and the child's best cost there + edge cost +
+  // layer preference.
   std::int64_t term[4][128];
-  const std::vector<int>* usable[4];
+  std::int8_t layerOf[4][128];
+  int usableCount[4] = {1, 1, 1, 1};
   for (int c = 0; c < k; ++c) {
     const int ci = nd.child(c);
     const edge& e = edgePool[n.edgeBegin + ci - 1];
-    usable[c] = &usableLayers(e.hori);
+    const std::vector<int>& usable = usableLayers(e.hori);
+    usableCount[c] = int(usable.size());
     const sol* childTable = solSets.data() + std::size_t(ci) * L;
-    for (std::size_t j = 0; j < usable[c]->size(); ++j) {
-      const int l = (*usable[c])[j];
+    for (std::size_t j = 0; j < usable.size(); ++j) {
+      const int l = usable[j];
+      layerOf[c][j] = std::int8_t(l);
       term[c][j] = childTable[l].cost + edgeCost(e, l) + (L - 1 - l);
     }
   }
   sol* table = solSets.data() + std::size_t(nodeIndex) * L;
-  bool filled[128] = {};
+  // No tuple costs this much, so the first tuple fills every layer, as an "unfilled" flag would.
+  for (int p = 0; p < L; ++p) table[p].cost = std::numeric_limits<std::int64_t>::max();
+  const int pinTop = nd.isPin ? nd.pinMaxLayer : -1;
+  const int pinBot = nd.isPin ? nd.pinMinLayer : INT_MAX;
   int idx[4] = {0, 0, 0, 0};
   while (true) {
-    int top = nd.isPin ? nd.pinMaxLayer : -1;
-    int bot = nd.isPin ? nd.pinMinLayer : INT_MAX;
+    int top = pinTop, bot = pinBot;
     std::int64_t sum = 0;
+    std::int8_t layers[4] = {0, 0, 0, 0};
     for (int c = 0; c < k; ++c) {
-      const int l = (*usable[c])[idx[c]];
+      const int l = layerOf[c][idx[c]];
+      layers[c] = std::int8_t(l);
       top = std::max(top, l);
       bot = std::min(bot, l);
       sum += term[c][idx[c]];
     }
     for (int p = 0; p < L; ++p) {
       const std::int64_t cost = sum + 100 * std::int64_t(std::max(top, p) - std::min(bot, p));
-      if (!filled[p] || cost < table[p].cost) {  // strict: the first tuple wins ties
-        filled[p] = true;
+      if (cost < table[p].cost) {  // strict: the first tuple wins ties
         table[p].cost = cost;
-        for (int c = 0; c < 4; ++c) table[p].childLayer[c] = std::int8_t(c < k ? (*usable[c])[idx[c]] : 0);
+        std::memcpy(table[p].childLayer, layers, sizeof layers);
       }
     }
     // Next tuple, last child fastest.
     int c = k - 1;
-    while (c >= 0 && ++idx[c] == int(usable[c]->size())) idx[c--] = 0;
+    while (c >= 0 && ++idx[c] == usableCount[c]) idx[c--] = 0;
     if (c < 0) break;
   }
 }
@@ -160,10 +182,12 @@ bool Graph::hasOverflow(const net& n) const {
     const int o = demandOf(e, e.layer) - capOf(e, e.layer);
     const int ceilShare = e.hori ? ofShareCeilH[e.x][e.y] : ofShareCeilV[e.x][e.y];
     if (o > ceilShare) return true;
+    // The share test first: it fails for almost every edge and reads one grid, not three.
+    const int floorShare = e.hori ? ofShareFloorH[e.x][e.y] : ofShareFloorV[e.x][e.y];
+    if (o <= floorShare) continue;
     const int of3D = e.hori ? of3DH[e.x][e.y] : of3DV[e.x][e.y];
     const int over2D = e.hori ? usage2DH[e.x][e.y] - capH2D : usage2DV[e.x][e.y] - capV2D;
-    const int floorShare = e.hori ? ofShareFloorH[e.x][e.y] : ofShareFloorV[e.x][e.y];
-    if (of3D > over2D && o > floorShare) return true;
+    if (of3D > over2D) return true;
   }
   return false;
 }

@@ -105,26 +105,38 @@ void GlobalRouter::update2DmapCost(int x, int y, int hori) {
 }
 
 float GlobalRouter::PatternCost(int x, int y, int hori, const Net& net) const {
-  const bool h = hori != 0;
-  const float d = float(grid.getCost(x, y, h));
-  const float w = baseCost;
+  bool routed = false, steiner = false;
   if (net.twoPins.size() >= 2) {
-    const RPoint key = planarKey(x, y, h);
-    if (net.routedEdges.count(key) > 0) return 0.0f;  // committing it again adds no demand
-    if (net.steinerEdges.count(key) > 0) return d + w;
+    const RPoint key = planarKey(x, y, hori != 0);
+    routed = net.routedEdges.count(key) > 0;
+    steiner = !routed && net.steinerEdges.count(key) > 0;
   }
+  return PatternCostKnown(x, y, hori, routed, steiner);
+}
+
+float GlobalRouter::PatternCostKnown(int x, int y, int hori, bool routed, bool steiner) const {
+  const float d = float(grid.getCost(x, y, hori != 0));
+  const float w = baseCost;
+  if (routed) return 0.0f;  // committing it again adds no demand
+  if (steiner) return d + w;
   return 3.0f * w + d;
 }
 
 float GlobalRouter::DPCost(int x, int y, bool hori, const Net& net) const {
-  const int d = grid.getCost(x, y, hori);
-  const int c = capacityOf(hori);
+  bool routed = false, steiner = false;
   if (net.twoPins.size() >= 2) {
     const RPoint key = planarKey(x, y, hori);
-    if (net.routedEdges.count(key) > 0) return 0.0f;
-    if (useSteinerEdges && net.steinerEdges.count(key) > 0)
-      return float(double(baseCost) * (double(congestion(d, c)) + double(d) * 0.5 / double(std::max(c, 1))));
+    routed = net.routedEdges.count(key) > 0;
+    steiner = !routed && useSteinerEdges && net.steinerEdges.count(key) > 0;
   }
+  return DPCostKnown(x, y, hori, routed, steiner);
+}
+
+float GlobalRouter::DPCostKnown(int x, int y, bool hori, bool routed, bool steiner) const {
+  const int d = grid.getCost(x, y, hori);
+  const int c = capacityOf(hori);
+  if (routed) return 0.0f;
+  if (steiner) return float(double(baseCost) * (double(congestion(d, c)) + double(d) * 0.5 / double(std::max(c, 1))));
   if (hardOverflowCost) return hardCost(d, c, historyOf(x, y, hori));
   return (float(d) / safeCapacity(c) + congestion(d, c)) * baseCost;
 }

@@ -138,6 +138,9 @@ void monotonicStage(GlobalRouter& router, NetDB& db, std::vector<Order>& orders,
     // Later rounds route on congestion alone, with bends ever cheaper. The map's bend entry
     // keeps the stage-start value; only the program reads via_cost.
     router.useSteinerEdges = false;
+    // Nothing reads the Steiner edges once the discount is off: return their memory now.
+    if (r == 0)
+      for (Net& net : db.nets) net.steinerEdges.clear();
     router.via_cost = std::max(router.via_cost - 30.0f, 0.0f);
     printPatternRound(router, r, start, count);
   }

@@ -110,6 +110,10 @@ class GlobalRouter {
   int openInserts = 0;             // insertions of the current search (bounds traceBack's walk)
   std::vector<float> dpCostTable;  // DDPattern scratch, kept between calls
   std::vector<signed char> dpMoveTable;
+  std::vector<unsigned char> dpEdgeFlags;  // Pattern / DDPattern scratch: the net's own edges in reach
+  // Pattern and DDPattern read a net's edges from its sets' keys while these number at most
+  // this many per set lookup they replace.
+  static constexpr std::size_t kKeysPerLookup = 16;
 
   // --- cost model (CostModel.cpp) ---
   // Rebuilds costArray from costHeight, costSlope and maxCapacity.
@@ -120,8 +124,13 @@ class GlobalRouter {
   void update2DmapCost(int x, int y, int hori);
   // Price of a unit edge for L-shape routing; hori nonzero = horizontal.
   float PatternCost(int x, int y, int hori, const Net& net) const;
+  // PatternCost with the net's set lookups already made (a net of two or more connections).
+  float PatternCostKnown(int x, int y, int hori, bool routed, bool steiner) const;
   // Price of a unit edge for monotonic routing.
   float DPCost(int x, int y, bool hori, const Net& net) const;
+  // DPCost with the net's set lookups already made: routed = the net uses the edge (a net of
+  // two or more connections), steiner = it is a Steiner edge and the discount is on.
+  float DPCostKnown(int x, int y, bool hori, bool routed, bool steiner) const;
   // Price of the existing planar edge by cost-map rule 0, 1 or 2 (what func_2Dmap holds).
   float edgeCost(int rule, int x, int y, bool hori) const;
 

@@ -13,7 +13,9 @@ namespace {
   std::abort();
 }
 
-void checkEdge(int x, int y, bool hori, int xNum, int yNum) {
+}  // namespace
+
+void GridGraph::checkEdge(int x, int y, bool hori, int xNum, int yNum) {
   if (hori) {
     if (!(x < xNum - 1 && x >= 0)) edgeAssertionFailed(276, "x < xNum - 1 && x >= 0");
     if (!(y < yNum && y >= 0)) edgeAssertionFailed(277, "y < yNum && y >= 0");
@@ -22,8 +24,6 @@ void checkEdge(int x, int y, bool hori, int xNum, int yNum) {
     if (!(y < yNum - 1 && y >= 0)) edgeAssertionFailed(277, "y < yNum - 1 && y >= 0");
   }
 }
-
-}  // namespace
 
 void CellGrid::initLayer(GridCell* first, int xs, int ys, int z) {
   GridCell* c = first;
@@ -64,16 +64,6 @@ GridGraph::GridGraph(int xNum_, int yNum_, int zNum_, int hCapacity_, int vCapac
   vUsage.allocate(xNum, yNum > 0 ? yNum - 1 : 0);
   func_2Dmap.assign(std::size_t(xNum) * std::size_t(yNum), CostEntry{});
   cells.allocateBase(xNum, yNum);
-}
-
-int GridGraph::getCost(int x, int y, bool hori) const {
-  checkEdge(x, y, hori, xNum, yNum);
-  return hori ? hUsage[x][y] : vUsage[x][y];
-}
-
-int& GridGraph::demand(int x, int y, bool hori) {
-  checkEdge(x, y, hori, xNum, yNum);
-  return hori ? hUsage[x][y] : vUsage[x][y];
 }
 
 void GridGraph::allocate3D() {

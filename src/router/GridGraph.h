@@ -90,12 +90,21 @@ struct GridGraph {
 
   // Demand of planar edge (x, y), horizontal when `hori`. The edge must exist: anything else is
   // an internal error, reported as a failed assertion and the process aborts (every build type).
-  int getCost(int x, int y, bool hori) const;
+  // Inline: every router prices edges through it.
+  int getCost(int x, int y, bool hori) const {
+    if (!edgeExists(x, y, hori)) checkEdge(x, y, hori, xNum, yNum);
+    return hori ? hUsage[x][y] : vUsage[x][y];
+  }
   // The same edge's demand for writing, with the same check.
-  int& demand(int x, int y, bool hori);
+  int& demand(int x, int y, bool hori) {
+    if (!edgeExists(x, y, hori)) checkEdge(x, y, hori, xNum, yNum);
+    return hori ? hUsage[x][y] : vUsage[x][y];
+  }
   bool edgeExists(int x, int y, bool hori) const {
     return hori ? x >= 0 && x < xNum - 1 && y >= 0 && y < yNum : x >= 0 && x < xNum && y >= 0 && y < yNum - 1;
   }
+  // Reports the first failed coordinate check of a missing edge and aborts; returns for an edge that exists.
+  static void checkEdge(int x, int y, bool hori, int xNum, int yNum);
   std::size_t mapIndex(int x, int y) const { return std::size_t(y) * xNum + x; }
 
   // Makes the layered state: func_map, usage3D and capacity3D, all zero. Does nothing when

@@ -6,6 +6,8 @@
 // the chosen units from the left end to the right one. Both commit with RoutePath. Cost:
 // linear in the box's half-perimeter.
 
+#include <algorithm>
+
 #include "db/NetDB.h"
 #include "router/GlobalRouter.h"
 
@@ -31,6 +33,7 @@ int GlobalRouter::Flat(Point& p1, Point& p2, std::vector<RPoint>& path, Net& net
   // Copies: p1 and p2 are usually the connection's own fields and are rewritten below.
   const Point a = p1.x < p2.x ? p1 : p2;
   const Point b = p1.x < p2.x ? p2 : p1;
+  path.reserve(path.size() + std::size_t(a.distance(b)));  // exact: no doubling slack kept for the run
   if (a.x == b.x) {
     const Point& low = a.y > b.y ? b : a;
     const Point& high = a.y > b.y ? a : b;
@@ -52,19 +55,55 @@ int GlobalRouter::Pattern(Point& p1, Point& p2, TwoPin* twoPin, Net& net, int& m
   p2 = r;
   maxUsage = 0;
 
+  // The net's own edges on the four legs (rows of l and r, columns of l and r), one flag byte
+  // per unit, so that pricing needs no set lookup. Taken from the sets' keys unless they are
+  // many times more than the legs' units (a lookup costs a few cache misses, a key a few
+  // instructions); then the sets are asked unit by unit, as PatternCost does.
+  constexpr unsigned char kRouted = 1, kSteiner = 2;
+  const int w = r.x - l.x;
+  const int yLow = std::min(l.y, r.y), hgt = std::max(l.y, r.y) - yLow;
+  const std::size_t units = 2 * (std::size_t(w) + std::size_t(hgt));
+  const bool flagged = net.twoPins.size() >= 2 &&
+                       net.routedEdges.storedKeys() + net.steinerEdges.storedKeys() <= kKeysPerLookup * 2 * units;
+  const auto rowIndex = [&](int x, int y) { return std::size_t(y == l.y ? 0 : w) + std::size_t(x - l.x); };
+  const auto columnIndex = [&](int x, int y) {
+    return 2 * std::size_t(w) + std::size_t(x == l.x ? 0 : hgt) + std::size_t(y - yLow);
+  };
+  if (flagged) {
+    dpEdgeFlags.assign(units, 0);
+    const auto mark = [&](const RPoint& k, unsigned char bit) {
+      if (k.z != 0) return;
+      if (k.hori == 1 && k.x >= l.x && k.x < r.x) {
+        if (k.y == l.y) dpEdgeFlags[std::size_t(k.x - l.x)] |= bit;
+        if (k.y == r.y) dpEdgeFlags[std::size_t(w) + std::size_t(k.x - l.x)] |= bit;
+      } else if (k.hori == 0 && k.y >= yLow && k.y < yLow + hgt) {
+        if (k.x == l.x) dpEdgeFlags[2 * std::size_t(w) + std::size_t(k.y - yLow)] |= bit;
+        if (k.x == r.x) dpEdgeFlags[2 * std::size_t(w) + std::size_t(hgt) + std::size_t(k.y - yLow)] |= bit;
+      }
+    };
+    net.routedEdges.forEachKey([&](const RPoint& k, std::size_t) { mark(k, kRouted); });
+    net.steinerEdges.forEachKey([&](const RPoint& k, std::size_t) { mark(k, kSteiner); });
+  }
+  const auto price = [&](int x, int y, int hori) {
+    if (!flagged) return PatternCost(x, y, hori, net);
+    const unsigned char f = dpEdgeFlags[hori != 0 ? rowIndex(x, y) : columnIndex(x, y)];
+    return PatternCostKnown(x, y, hori, (f & kRouted) != 0, (f & kSteiner) != 0);
+  };
+
   // Each shape is priced by one running single-precision sum over its units in walking order.
   const auto addRow = [&](float& sum, int x0, int x1, int y) {
-    for (int x = x0; x < x1; ++x) sum += PatternCost(x, y, 1, net);
+    for (int x = x0; x < x1; ++x) sum += price(x, y, 1);
   };
   const auto addColumn = [&](float& sum, int x, int y0, int y1) {
     if (y0 <= y1)
-      for (int y = y0; y < y1; ++y) sum += PatternCost(x, y, 0, net);
+      for (int y = y0; y < y1; ++y) sum += price(x, y, 0);
     else
-      for (int y = y0 - 1; y >= y1; --y) sum += PatternCost(x, y, 0, net);
+      for (int y = y0 - 1; y >= y1; --y) sum += price(x, y, 0);
   };
 
   std::vector<RPoint>& path = twoPin->path;
   const std::size_t first = path.size();
+  path.reserve(first + std::size_t(l.distance(r)));
   if (l.y < r.y) {
     // Rising: first up L's column then along R's row, second along L's row then up R's column.
     float upThenRight = 0.0f, rightThenUp = 0.0f;

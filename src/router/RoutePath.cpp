@@ -19,9 +19,7 @@ int GlobalRouter::RoutePath(const Point&, const Point&, const std::vector<RPoint
   int count = 0;
   for (const RPoint& r : path) {
     if (shared) {
-      const bool used = net.routedEdges.count(r) > 0;
-      net.routedEdges.insert(r);
-      if (used) continue;
+      if (net.routedEdges.insert(r) > 0) continue;  // already paid for
     }
     const bool hori = r.hori != 0;
     int& d = grid.demand(r.x, r.y, hori);
@@ -48,8 +46,7 @@ void GlobalRouter::RipUp(const Point& p1, const Point& p2, const std::vector<RPo
   const bool shared = net.twoPins.size() >= 2;
   for (const RPoint& r : path) {
     if (shared) {
-      net.routedEdges.eraseOne(r);
-      if (net.routedEdges.count(r) > 0) continue;
+      if (net.routedEdges.eraseOneCount(r) > 0) continue;  // still used by another connection
     }
     const bool hori = r.hori != 0;
     --net.wireLength;

@@ -1,5 +1,4 @@
-// The bookshelf set readers, in process: every field of the tiny set, and the edge cases of
-// the node, shape, placement, route and net files.
+// The bookshelf set readers, in process: every field of the tiny set, and the net file's rules.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -7,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "Bookshelf.h"
 #include "Parser.h"
@@ -53,24 +53,17 @@ TEST(BookshelfSet, ReadsEveryPartOfTheTinySet) {
   EXPECT_EQ(out, "read " + d + "tiny.nodes\nread " + d + "tiny.shapes\nread " + d + "tiny.route\nfail in route  p1\n" +
                      "read " + pl + "\nread " + d + "tiny.nets\nadjust grid edge capacity\n");
 
-  EXPECT_EQ(db.gridX, 4);
-  EXPECT_EQ(db.gridY, 3);
-  EXPECT_EQ(db.numLayers, 2);
+  EXPECT_EQ(std::tuple(db.gridX, db.gridY, db.numLayers, db.originX, db.originY, db.tileWidth, db.tileHeight),
+            std::tuple(4, 3, 2, 100, 200, 16, 8));
   EXPECT_EQ(db.verticalCapacity, (std::vector<int>{0, 32}));
   EXPECT_EQ(db.horizontalCapacity, (std::vector<int>{20, 0}));
+  EXPECT_EQ(db.minWireWidth, db.minWireSpacing);
   EXPECT_EQ(db.minWireWidth, (std::vector<int>{1, 2}));
-  EXPECT_EQ(db.minWireSpacing, (std::vector<int>{1, 2}));
   EXPECT_EQ(db.viaSpacing, (std::vector<int>{0, 0}));
   EXPECT_EQ(db.wirePitch, (std::vector<int>{2, 4}));
   EXPECT_EQ(db.horizontalTracks, (std::vector<int>{10, 0}));
   EXPECT_EQ(db.verticalTracks, (std::vector<int>{0, 8}));
-  EXPECT_EQ(db.totalHorizontalTracks, 10);
-  EXPECT_EQ(db.totalVerticalTracks, 8);
-  EXPECT_EQ(db.originX, 100);
-  EXPECT_EQ(db.originY, 200);
-  EXPECT_EQ(db.tileWidth, 16);
-  EXPECT_EQ(db.tileHeight, 8);
-  EXPECT_EQ(db.blockagePorosity, 0.0);
+  EXPECT_EQ(std::tuple(db.totalHorizontalTracks, db.totalVerticalTracks, db.blockagePorosity), std::tuple(10, 8, 0.0));
 
   // n0: o0 (100,200) 4x6 centre (102,203) -> tile (0,0); o1 (113,205) 10x20 offset (-5.5, 2)
   // -> (113, 217) -> tile (0,2); p0 (150,215) 2x2 offset (0.5,0.5) -> (152,217) -> tile (3,2),
@@ -109,15 +102,13 @@ struct NetsRead {
   NetDB db;
 };
 
-void readNets(const std::string& netsText, NetsRead& r, int threshold = INT_MAX, int tileWidth = 1) {
+void readNets(const std::string& netsText, NetsRead& r, int threshold = INT_MAX) {
   std::vector<placeCell> cells(3);
   cells[0].x = 100, cells[0].y = 50, cells[0].width = 10, cells[0].height = 4;
   cells[1].x = 20, cells[1].y = 20;
   cells[2].x = 0, cells[2].y = 0, cells[2].width = 0, cells[2].height = 0;  // p0, layer 3
   TempDir dir;
-  std::string route = kUnitRoute;
-  if (tileWidth != 1) route += "TileSize : " + std::to_string(tileWidth) + " 1\nGridOrigin : 5 0\n";
-  const std::string rp = dir.write("r.route", route);
+  const std::string rp = dir.write("r.route", kUnitRoute);
   const std::string np = dir.write("n.nets", netsText);
   parameterSet params;
   params.ignoredNetThreshold = threshold;
@@ -158,12 +149,10 @@ TEST(NetFile, DistinctPinsRepeatsAndDroppedNets) {
   EXPECT_EQ(r.db.nets[1].id, 4);
   EXPECT_EQ(r.db.nets[2].id, -6);
   EXPECT_EQ(points(r.db.nets[2].pins3D), (std::vector<std::vector<int>>{{20, 20, 0}, {30, 20, 2}}));
-  EXPECT_EQ(r.db.repeatPinCount[105][52], 1);
-  EXPECT_EQ(r.db.pinCount[105][52], 1);
-  EXPECT_EQ(r.db.pinCount[20][20], 3);  // n2 (dropped, still counted), n4, n-6
-  EXPECT_EQ(r.db.repeatPinCount[20][20], 1);
-  EXPECT_EQ(r.db.pinCount[0][0], 2);
-  EXPECT_EQ(r.db.pinCount[30][20], 1);
+  // pinCount[20][20] counts n2 (dropped), n4 and n-6.
+  const auto& c = r.db.pinCount;
+  EXPECT_EQ(std::tuple(c[105][52], c[20][20], c[0][0], c[30][20]), std::tuple(1, 3, 2, 1));
+  EXPECT_EQ(std::tuple(r.db.repeatPinCount[105][52], r.db.repeatPinCount[20][20]), std::tuple(1, 1));
 }
 
 // The threshold counts distinct 3D pins: n9's o1 and p0 share a tile on layers 1 and 3.

@@ -17,8 +17,6 @@
 
 namespace {
 
-using ::testing::HasSubstr;
-
 // Runs `body` with standard output captured; returns what it printed.
 std::string captured(const std::function<void()>& body) {
   ::testing::internal::CaptureStdout();
@@ -98,11 +96,7 @@ const char* kUnitRoute =
     "MinWireWidth : 1 1 1\nMinWireSpacing : 1 1 1\nViaSpacing : 0 0 0\nGridOrigin : 0 0\nTileSize : 1 1\n"
     "NumNiTerminals : 1\n\n p0 3\n";
 
-struct NetsRead {
-  NetDB db;
-};
-
-void readNets(const std::string& netsText, NetsRead& r, int threshold = INT_MAX) {
+NetDB readNets(const std::string& netsText, int threshold) {
   std::vector<placeCell> cells(3);
   cells[0].x = 100, cells[0].y = 50, cells[0].width = 10, cells[0].height = 4;
   cells[1].x = 20, cells[1].y = 20;
@@ -110,49 +104,14 @@ void readNets(const std::string& netsText, NetsRead& r, int threshold = INT_MAX)
   TempDir dir;
   const std::string rp = dir.write("r.route", kUnitRoute);
   const std::string np = dir.write("n.nets", netsText);
+  NetDB db;
   parameterSet params;
   params.ignoredNetThreshold = threshold;
   captured([&] {
-    read_route_file(rp.c_str(), cells, r.db, 2);
-    read_net_file(np.c_str(), cells, r.db, params, 2);
+    read_route_file(rp.c_str(), cells, db, 2);
+    read_net_file(np.c_str(), cells, db, params, 2);
   });
-}
-
-TEST(NetFile, PinOffsetsTruncateFromTheNodeCentre) {
-  // Node 0: 10 wide at x = 100, 4 high at y = 50; px = 100 + trunc((dx + 0.5) + 5).
-  const struct {
-    const char* offset;
-    int px;
-  } kCases[] = {{"0 0", 105}, {"-2 0", 103}, {"-5.6 0", 100}, {"-6 0", 100}, {"-7 0", 99}, {"4.49 0", 109}};
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.offset);
-    NetsRead r;
-    readNets(std::string("NumNets : 1\nNumPins : 2\n\nNetDegree : 2 n3\n o0 I : ") + c.offset + "\n o1 O : 0 0\n", r);
-    ASSERT_EQ(r.db.nets.size(), 1u);
-    EXPECT_EQ(r.db.nets[0].pins2D[0].x, c.px);
-    EXPECT_EQ(r.db.nets[0].pins2D[0].y, 52);  // 50 + trunc(0.5 + 2)
-  }
-}
-
-TEST(NetFile, DistinctPinsRepeatsAndDroppedNets) {
-  const std::string text =
-      "UCLA nets 1.0\n# header\nNumNets : 4\nNumPins : 9\n\n"
-      "NetDegree : 3 n1\n o0 I : 0 0\n o0 O : 0.2 0\n p0 I : 0 0\n"  // repeat of the first pin; p0 on layer 2
-      "NetDegree : 1 n2\n o1 I : 0 0\n"                              // one tile: dropped
-      "NetDegree:2 n4\n o1 I : 0 0\n p0 B : 0 0\n"
-      "NetDegree : 3 n-6\n\n o1 I\n p0 I : 30 20\n o1 O : 0 0\n";  // pin at the centre; a repeat
-  NetsRead r;
-  readNets(text, r);
-  ASSERT_EQ(r.db.nets.size(), 3u);
-  EXPECT_EQ(r.db.nets[0].id, 1);
-  EXPECT_EQ(points(r.db.nets[0].pins3D), (std::vector<std::vector<int>>{{105, 52, 0}, {0, 0, 2}}));
-  EXPECT_EQ(r.db.nets[1].id, 4);
-  EXPECT_EQ(r.db.nets[2].id, -6);
-  EXPECT_EQ(points(r.db.nets[2].pins3D), (std::vector<std::vector<int>>{{20, 20, 0}, {30, 20, 2}}));
-  // pinCount[20][20] counts n2 (dropped), n4 and n-6.
-  const auto& c = r.db.pinCount;
-  EXPECT_EQ(std::tuple(c[105][52], c[20][20], c[0][0], c[30][20]), std::tuple(1, 3, 2, 1));
-  EXPECT_EQ(std::tuple(r.db.repeatPinCount[105][52], r.db.repeatPinCount[20][20]), std::tuple(1, 1));
+  return db;
 }
 
 // The threshold counts distinct 3D pins: n9's o1 and p0 share a tile on layers 1 and 3.
@@ -161,10 +120,9 @@ TEST(NetFile, IgnoredNetThresholdCountsDistinctPins) {
       "NumNets : 2\nNumPins : 6\n\nNetDegree : 3 n1\n o0 I\n o1 I\n o0 O\n"
       "NetDegree : 3 n9\n o1 I\n p0 O : 19.5 19.5\n o0 I : 0 0\n";
   for (const auto& [threshold, kept] : {std::pair{INT_MAX, 2u}, {3, 2u}, {2, 1u}, {0, 0u}}) {
-    NetsRead r;
-    readNets(text, r, threshold);
-    EXPECT_EQ(r.db.nets.size(), kept) << threshold;
-    EXPECT_EQ(r.db.pinCount[105][52], 2);  // counted whether kept or not, repeats once
+    const NetDB db = readNets(text, threshold);
+    EXPECT_EQ(db.nets.size(), kept) << threshold;
+    EXPECT_EQ(db.pinCount[105][52], 2);  // counted whether kept or not, repeats once
   }
 }
 

@@ -1,10 +1,8 @@
 // The bookshelf set readers, in process: every field of the tiny set, and the net file's rules.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
 #include <tuple>
 

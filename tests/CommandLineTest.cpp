@@ -7,8 +7,6 @@
 
 namespace {
 
-using ::testing::HasSubstr;
-
 const char* kUsage =
     "!!!!  Korvane 2.0 !!!! \n"
     "format error..\n"

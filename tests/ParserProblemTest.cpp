@@ -13,9 +13,7 @@
 
 namespace {
 
-using ::testing::AllOf;
 using ::testing::HasSubstr;
-using ::testing::StartsWith;
 
 // Layer 1: horizontal 20 units, pitch 2 -> 10 tracks. Layer 2: vertical 20 units, pitch 4 -> 5 tracks.
 const char* kHeader =

@@ -2,7 +2,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstdio>
 #include <tuple>
 
@@ -12,8 +11,6 @@
 #include "support/RunProcess.h"
 
 namespace {
-
-using ::testing::HasSubstr;
 
 struct Read {
   parameterSet params;

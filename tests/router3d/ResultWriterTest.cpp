@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include "Router3DFixture.h"
 #include "router3d/Route3D.h"

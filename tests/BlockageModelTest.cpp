@@ -1,6 +1,5 @@
 // The blockage capacity model: covered lengths, the scaled capacities and which tile
 // boundaries a blocking rectangle reaches.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -7,8 +7,6 @@
 
 namespace {
 
-using ::testing::HasSubstr;
-
 const char* kUsage =
     "!!!!  Korvane 2.0 !!!! \n"
     "format error..\n"
@@ -19,14 +17,12 @@ TEST(CommandLine, WrongModeOrArgumentCountPrintsUsage) {
   const struct {
     const char* name;
     std::vector<std::string> args;
-  } kCases[] = {
-      {"no arguments", {}},
-      {"unknown mode", {"ROUTE", "a", "b", "c"}},
-      {"lower-case mode word", {"ispd", "a.gr", "b.set", "c.out"}},
-      {"ISPD with two arguments", {"ISPD", "a.gr", "b.set"}},
-      {"ICCAD with three arguments", {"ICCAD", "a.aux", "b.pl", "c.set"}},
-      {"TEST with five arguments", {"TEST", "a.aux", "b.pl", "c.gr", "d.set", "e"}},
-  };
+  } kCases[] = {{"no arguments", {}},
+                {"unknown mode", {"ROUTE", "a", "b", "c"}},
+                {"lower-case mode word", {"ispd", "a.gr", "b.set", "c.out"}},
+                {"ISPD with two arguments", {"ISPD", "a.gr", "b.set"}},
+                {"ICCAD with three arguments", {"ICCAD", "a.aux", "b.pl", "c.set"}},
+                {"TEST with five arguments", {"TEST", "a.aux", "b.pl", "c.gr", "d.set", "e"}}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     const RunResult r = runKorvane(c.args);
@@ -39,14 +35,12 @@ TEST(CommandLine, MazeOverrideParsesLikeAtoiWithWrap) {
   const struct {
     const char* text;
     int value;
-  } kCases[] = {
-      {"3", 3},
-      {"-1", -1},
-      {"abc", 0},
-      {"4294967297", 1},
-      {"-2147483649", 2147483647},
-      {"2147483648", -2147483647 - 1},
-  };
+  } kCases[] = {{"3", 3},
+                {"-1", -1},
+                {"abc", 0},
+                {"4294967297", 1},
+                {"-2147483649", 2147483647},
+                {"2147483648", -2147483647 - 1}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(parseMazeOverride(c.text), c.value);

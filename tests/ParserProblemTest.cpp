@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <tuple>
 
 #include "Parser.h"
 #include "db/NetDB.h"
@@ -12,9 +13,7 @@
 
 namespace {
 
-using ::testing::AllOf;
 using ::testing::HasSubstr;
-using ::testing::StartsWith;
 
 // Layer 1: horizontal 20 units, pitch 2 -> 10 tracks. Layer 2: vertical 20 units, pitch 4 -> 5 tracks.
 const char* kHeader =
@@ -71,35 +70,21 @@ TEST(ProblemReader, ReadsTracksPinsAndAdjustments) {
   load(std::string(kHeader) + kNets + kAdjustments, l);
   const NetDB& db = l.db;
   EXPECT_THAT(l.out, HasSubstr("Number of nets: 6\n"));
-  EXPECT_EQ(db.gridX, 4);
-  EXPECT_EQ(db.gridY, 3);
+  EXPECT_EQ(std::tuple(db.gridX, db.gridY, db.totalHorizontalTracks, db.totalVerticalTracks), std::tuple(4, 3, 10, 5));
   EXPECT_EQ(db.wirePitch, (std::vector<int>{2, 4}));
   EXPECT_EQ(db.horizontalTracks, (std::vector<int>{10, 0}));
   EXPECT_EQ(db.verticalTracks, (std::vector<int>{0, 5}));
-  EXPECT_EQ(db.totalHorizontalTracks, 10);
-  EXPECT_EQ(db.totalVerticalTracks, 5);
   EXPECT_EQ(ids(db), (std::vector<int>{11, 12, 13, 14, 15}));
 
-  const Net& repeat = db.nets[0];
-  EXPECT_EQ(repeat.pins3D.size(), 2u);
-  EXPECT_EQ(repeat.pins2D.size(), 2u);
-
+  EXPECT_EQ(std::tuple(db.nets[0].pins3D.size(), db.nets[0].pins2D.size()), std::tuple(2u, 2u));  // repeat
   const Net& stacked = db.nets[1];
-  ASSERT_EQ(stacked.pins3D.size(), 3u);
-  ASSERT_EQ(stacked.pins2D.size(), 2u);
-  EXPECT_EQ(stacked.pins2D[0].z, 0);
-  EXPECT_EQ(stacked.pins3D[1].z, 1);
-  EXPECT_EQ(stacked.pins2D[1].x, 2);
-  EXPECT_EQ(stacked.pins2D[1].y, 1);
-
-  const Net& boundary = db.nets[2];  // x = origin + 2 * tile - 1 is still column 1
-  EXPECT_EQ(boundary.pins2D[0].x, 1);
-  EXPECT_EQ(boundary.pins2D[1].y, 2);
-
+  ASSERT_EQ(std::tuple(stacked.pins3D.size(), stacked.pins2D.size()), std::tuple(3u, 2u));
+  EXPECT_EQ(std::tuple(stacked.pins2D[0].z, stacked.pins3D[1].z, stacked.pins2D[1].x, stacked.pins2D[1].y),
+            std::tuple(0, 1, 2, 1));
+  // x = origin + 2 * tile - 1 is still column 1.
+  EXPECT_EQ(std::tuple(db.nets[2].pins2D[0].x, db.nets[2].pins2D[1].y), std::tuple(1, 2));
   // Tile (0,0): single 2, repeat 1, stacked 2, four 1; the dropped net still counts.
-  EXPECT_EQ(db.pinCount[0][0], 6);
-  EXPECT_EQ(db.repeatPinCount[0][0], 1);
-  EXPECT_EQ(db.pinCount[1][2], 2);
+  EXPECT_EQ(std::tuple(db.pinCount[0][0], db.repeatPinCount[0][0], db.pinCount[1][2]), std::tuple(6, 1, 2));
 
   ASSERT_EQ(db.adjEdges.size(), 3u);
   EXPECT_EQ(db.adjCapacity, (std::vector<int>{5, 0, 0}));

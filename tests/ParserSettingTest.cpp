@@ -2,8 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstdio>
+#include <tuple>
 
 #include "Parser.h"
 #include "db/NetDB.h"
@@ -11,8 +11,6 @@
 #include "support/RunProcess.h"
 
 namespace {
-
-using ::testing::HasSubstr;
 
 struct Read {
   parameterSet params;
@@ -32,7 +30,6 @@ Read readSettings(const std::string& text) {
   return r;
 }
 
-
 TEST(SettingsFile, EchoesEveryKeyByteForByte) {
   const Read r = readSettings(
       "Via cost = 5\nPattern Routing Iteration = 4\nMonotonic Routing Iteration = 0\nMaze Routing Iteration = 7\n"
@@ -47,18 +44,10 @@ TEST(SettingsFile, EchoesEveryKeyByteForByte) {
             "set Output Overflow Information = Yes\nset Ignored net threshold = 1000\n"
             "set Pin Blockage Factor = 0.050\n");
   const parameterSet& p = r.params;
-  EXPECT_EQ(p.viaCost, 5);
-  EXPECT_EQ(p.patternIteration, 4);
-  EXPECT_EQ(p.monotonicIteration, 0);
-  EXPECT_EQ(p.mazeIteration, 7);
-  EXPECT_EQ(p.overflowElimIteration, 2);
-  EXPECT_EQ(p.postRoutingIteration, 0);
-  EXPECT_EQ(p.wirelengthParam, 40);
-  EXPECT_EQ(p.optimization3DIteration, 2);
-  EXPECT_EQ(p.layerAssignAlgo, 2);
-  EXPECT_FALSE(p.outputRoutingResult);
-  EXPECT_TRUE(p.outputOverflowInfo);
-  EXPECT_EQ(p.ignoredNetThreshold, 1000);
+  EXPECT_EQ(std::tuple(p.viaCost, p.patternIteration, p.monotonicIteration, p.mazeIteration, p.overflowElimIteration,
+                       p.postRoutingIteration, p.wirelengthParam, p.optimization3DIteration, p.layerAssignAlgo,
+                       p.outputRoutingResult, p.outputOverflowInfo, p.ignoredNetThreshold),
+            std::tuple(5, 4, 0, 7, 2, 0, 40, 2, 2, false, true, 1000));
   EXPECT_DOUBLE_EQ(p.pinBlockageFactor, 0.05);
 }
 

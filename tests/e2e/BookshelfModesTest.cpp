@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <regex>
 
@@ -12,10 +11,8 @@
 
 namespace {
 
-using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::Not;
-using ::testing::StartsWith;
 
 // Each of `lines` appears in `out`, in this order.
 ::testing::AssertionResult inOrder(const std::string& out, const std::vector<std::string>& lines) {

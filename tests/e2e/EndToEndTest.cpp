@@ -1,6 +1,4 @@
-// End-to-end runs of the executable: the console of a whole run, a legal result whose overflow
-// and wirelength an independent checker recomputes, identical bytes run after run, and the
-// output switches.
+// End-to-end runs of the executable, checked by an independent result checker.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -18,7 +16,6 @@ using ::testing::Not;
 
 const std::string kSource = KORVANE_SOURCE_DIR;
 
-// Runs from the build directory, where the Steiner tables are generated.
 RunResult route(const std::string& problem, const std::string& setFile, const std::string& out) {
   return runKorvane({"ISPD", problem, setFile, out}, KORVANE_BINARY_DIR);
 }
@@ -43,29 +40,27 @@ TEST(WholeRun, BundledExamplePrintsTheStagesInOrder) {
   ASSERT_EQ(r.exitStatus, 0) << r.err;
   EXPECT_EQ(r.err, "");
   expectInOrder(r.out,
-                {
-                    "!!!!  Korvane 2.0 !!!! \n",
-                    "read " + kSource + "/examples/default.set\n",
-                    "set Via cost = 1\n",
-                    "set Pin Blockage Factor = 0.050\n",
-                    "read " + kSource + "/examples/tiny.gr\n",
-                    "Number of nets: 600\n",
-                    "Input File costs ",
-                    "total adjust capacity=",
-                    "Net Decomposition\n",
-                    "Start 2D GlobalRouting....\n",
-                    "===================Start Pattern Routing===================",
-                    "===================Start Post Routing===================",
-                    "CPU: mazeKernel ",
-                    "!!!!!!!!!  CPU  Total Time: ",
-                    "===================Start DP-based Layer Assignment with Negotiation Scheme===================\n",
-                    "Layer Assignment costs ",
-                    "!!!!!!!!!  CPU  Total Time: ",
-                    "output routing result = " + dir.file("tiny.out") + "\n",
-                    "output overflow infomation file = " + dir.file("tiny.out") + ".ofinfo\n",
-                    "Output File costs ",
-                    "!!!!!!!!!  CPU  Total Time: ",
-                });
+                {"!!!!  Korvane 2.0 !!!! \n",
+                 "read " + kSource + "/examples/default.set\n",
+                 "set Via cost = 1\n",
+                 "set Pin Blockage Factor = 0.050\n",
+                 "read " + kSource + "/examples/tiny.gr\n",
+                 "Number of nets: 600\n",
+                 "Input File costs ",
+                 "total adjust capacity=",
+                 "Net Decomposition\n",
+                 "Start 2D GlobalRouting....\n",
+                 "===================Start Pattern Routing===================",
+                 "===================Start Post Routing===================",
+                 "CPU: mazeKernel ",
+                 "!!!!!!!!!  CPU  Total Time: ",
+                 "===================Start DP-based Layer Assignment with Negotiation Scheme===================\n",
+                 "Layer Assignment costs ",
+                 "!!!!!!!!!  CPU  Total Time: ",
+                 "output routing result = " + dir.file("tiny.out") + "\n",
+                 "output overflow infomation file = " + dir.file("tiny.out") + ".ofinfo\n",
+                 "Output File costs ",
+                 "!!!!!!!!!  CPU  Total Time: "});
   EXPECT_THAT(r.out, Not(HasSubstr("Start 3D GlobalRouting")));
   EXPECT_TRUE(std::regex_search(r.out, std::regex("Input File costs [0-9.e-]+ seconds\n\n")));
   EXPECT_TRUE(std::regex_search(r.out, std::regex("!!!!!!!!!  CPU  Total Time: [0-9.e-]+ seconds  !!!!!!!\n$")));
@@ -213,38 +208,33 @@ TEST(PinnedFigures, CongestedDesignStageByStage) {
     ASSERT_EQ(r.exitStatus, 0) << r.err;
     runs[algo] = figures(r.out);
   }
-  EXPECT_TRUE(containsInOrder(runs[1], {
-                                           "Round=0  totalOF=303  Wlen2D=2870  num_route_net=1225",
-                                           "Round=1  totalOF=285  Wlen2D=2868  num_route_net=404",
-                                           "Round=0  totalOF=226  Wlen2D=2876  num_route_net=403",
-                                           "Round=1  totalOF=221  Wlen2D=2875  num_route_net=402",
-                                           "Round=2  totalOF=221  Wlen2D=2875  num_route_net=401",
-                                           "Round=0  totalOF=179  maxOF=5  Wlen2D=2894  num_route_net=661",
-                                           "Round=1  totalOF=176  maxOF=5  Wlen2D=2921  num_route_net=671",
-                                           "Round=35  totalOF=176  maxOF=5  Wlen2D=3250  num_route_net=650",
-                                           "Round=36  totalOF=167  maxOF=5  Wlen2D=3257  num_route_net=595",
-                                           "Round=37  totalOF=178  maxOF=5  Wlen2D=3265  num_route_net=627",
-                                           "Round=38  totalOF=177  maxOF=4  Wlen2D=3270  num_route_net=632",
-                                           "Round=41  totalOF=186  maxOF=4  Wlen2D=3304  num_route_net=637",
-                                           "Round=0  totalOF=160  maxOF=4  Wlen2D=3228",
-                                           "Round=1  totalOF=151  maxOF=4  Wlen2D=3184",
-                                           "FastLA totalOF=302  maxOF=4  weightOF=676   Wlen2D=3184  Via=4372  "
-                                           "totalWL(Wlen2D+Via*1)=7556 ",
-                                       }));
+  EXPECT_TRUE(containsInOrder(
+      runs[1],
+      {"Round=0  totalOF=303  Wlen2D=2870  num_route_net=1225", "Round=1  totalOF=285  Wlen2D=2868  num_route_net=404",
+       "Round=0  totalOF=226  Wlen2D=2876  num_route_net=403", "Round=1  totalOF=221  Wlen2D=2875  num_route_net=402",
+       "Round=2  totalOF=221  Wlen2D=2875  num_route_net=401",
+       "Round=0  totalOF=179  maxOF=5  Wlen2D=2894  num_route_net=661",
+       "Round=1  totalOF=176  maxOF=5  Wlen2D=2921  num_route_net=671",
+       "Round=35  totalOF=176  maxOF=5  Wlen2D=3250  num_route_net=650",
+       "Round=36  totalOF=167  maxOF=5  Wlen2D=3257  num_route_net=595",
+       "Round=37  totalOF=178  maxOF=5  Wlen2D=3265  num_route_net=627",
+       "Round=38  totalOF=177  maxOF=4  Wlen2D=3270  num_route_net=632",
+       "Round=41  totalOF=186  maxOF=4  Wlen2D=3304  num_route_net=637", "Round=0  totalOF=160  maxOF=4  Wlen2D=3228",
+       "Round=1  totalOF=151  maxOF=4  Wlen2D=3184",
+       "FastLA totalOF=302  maxOF=4  weightOF=676   Wlen2D=3184  Via=4372  "
+       "totalWL(Wlen2D+Via*1)=7556 "}));
   EXPECT_TRUE(containsInOrder(runs[2], {"totalOF=302  maxOF=4  weightOF=676   Wlen2D=3184  Via=3761  "
                                         "totalWL(Wlen2D+Via*1)=6945 "}));
-  EXPECT_TRUE(containsInOrder(runs[3], {
-                                           "InitialLA  totalOF=4876  maxOF=20  weightOF=55200  totalVia=1734",
-                                           "Round=6  totalOF=346  maxOF=4  weightOF=772  totalVia=3610",
-                                           "totalOF=302  maxOF=4  weightOF=676  Wlen2D=3184  Via=3574  "
-                                           "totalWL(Wlen2D+Via*1)=6758 ",
-                                           "totalOF=294  maxOF=4  Wlen2D=3182  Via=3530  totalWL(Wlen2D+Via*1)=6712 ",
-                                           "PostLA  totalOF=294  maxOF=4  weightOF=668  totalVia=3534",
-                                           "totalOF=292  maxOF=4  Wlen2D=3175  Via=3510  totalWL(Wlen2D+Via*1)=6685 ",
-                                           "PostLA  totalOF=292  maxOF=4  weightOF=672  totalVia=3505",
-                                           "Progress=19%  netlength=3  via=3509  totalWL=6683  totalOF=290",
-                                           "totalOF=288  maxOF=4  Wlen2D=3164  Via=3496  totalWL(Wlen2D+Via*1)=6660 ",
-                                       }));
+  EXPECT_TRUE(containsInOrder(runs[3], {"InitialLA  totalOF=4876  maxOF=20  weightOF=55200  totalVia=1734",
+                                        "Round=6  totalOF=346  maxOF=4  weightOF=772  totalVia=3610",
+                                        "totalOF=302  maxOF=4  weightOF=676  Wlen2D=3184  Via=3574  "
+                                        "totalWL(Wlen2D+Via*1)=6758 ",
+                                        "totalOF=294  maxOF=4  Wlen2D=3182  Via=3530  totalWL(Wlen2D+Via*1)=6712 ",
+                                        "PostLA  totalOF=294  maxOF=4  weightOF=668  totalVia=3534",
+                                        "totalOF=292  maxOF=4  Wlen2D=3175  Via=3510  totalWL(Wlen2D+Via*1)=6685 ",
+                                        "PostLA  totalOF=292  maxOF=4  weightOF=672  totalVia=3505",
+                                        "Progress=19%  netlength=3  via=3509  totalWL=6683  totalOF=290",
+                                        "totalOF=288  maxOF=4  Wlen2D=3164  Via=3496  totalWL(Wlen2D+Via*1)=6660 "}));
 }
 
 // The command line's maze override replaces the setting; any value but -1 is kept, a

@@ -8,9 +8,8 @@
 
 namespace {
 
-// Appends a net whose tree is given by node parents (breadth-first: non-decreasing), the layer
-// of each node's parent edge (edge i joins node i + 1) and pin flags. The checks read only the
-// tree and the layers, so every edge sits on grid edge (0, 0).
+// Appends a net given by node parents (breadth-first), the layer of each node's parent edge
+// (edge i joins node i + 1) and pin flags; the checks read only tree and layers.
 net& addTree(Graph& g, const std::vector<int>& parents, const std::vector<int>& layers, const std::vector<bool>& pins) {
   net n;
   n.nodeBegin = std::uint32_t(g.nodePool.size());
@@ -52,12 +51,7 @@ struct SegmentCase {
 
 TEST(CheckAntennaRule, ChargesThePinsOfSegmentsLongerThanTheLimit) {
   const SegmentCase kCases[] = {
-      {"one layer everywhere: every node closes its own segment",
-       {-1, 0, 1, 2},
-       {1, 1, 1},
-       {true, false, false, true},
-       0.0,
-       0},
+      {"one layer: every node closes its own segment", {-1, 0, 1, 2}, {1, 1, 1}, {true, false, false, true}, 0.0, 0},
       {"b's pin hangs on a's higher edge with one unit", {-1, 0, 1}, {2, 1}, {true, false, true}, 0.5, 1},
       {"equal layers do not join segments", {-1, 0, 1}, {1, 1}, {true, false, true}, 0.0, 0},
       {"two edges under the top edge count twice", {-1, 0, 1, 2}, {3, 1, 2}, {true, false, false, true}, 1.0, 1},

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <climits>
-#include <cmath>
 #include <random>
 #include <vector>
 
@@ -20,7 +18,6 @@ void buildTrees(Graph& g, NetDB& db) {
   g.convertGRtoLA(db);
   testing::internal::GetCapturedStdout();
 }
-
 
 // The antenna rule applied to one complete assignment: every edge either continues the wire
 // of the subtree below it (allowed below that subtree's bound LS) or breaks it (climbing

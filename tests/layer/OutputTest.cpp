@@ -37,15 +37,8 @@ TEST(ResultWriter, EdgesThenOneViaLinePerNodeInFileUnits) {
   // Net 7: (0,0)-(1,0) on layer 1 (file 2), (1,0)-(1,1) on layer 0 (file 1). Vias: root pin
   // 0 and edge 1 -> 1..2; middle node edges 1 and 0 -> 1..2; end pin 0, edge 0 -> none.
   EXPECT_EQ(readFile(path),
-            "n7 7\n"
-            "(100,200,2)-(130,200,2)\n"
-            "(130,200,1)-(130,210,1)\n"
-            "(100,200,1)-(100,200,2)\n"
-            "(130,200,1)-(130,200,2)\n"
-            "!\n"
-            "n9 9\n"
-            "(160,210,1)-(160,210,3)\n"
-            "!\n");
+            "n7 7\n(100,200,2)-(130,200,2)\n(130,200,1)-(130,210,1)\n(100,200,1)-(100,200,2)\n"
+            "(130,200,1)-(130,200,2)\n!\nn9 9\n(160,210,1)-(160,210,3)\n!\n");
 }
 
 TEST(OverflowReportWriter, HeaderAndEdgeListOrder) {
@@ -62,17 +55,9 @@ TEST(OverflowReportWriter, HeaderAndEdgeListOrder) {
   const std::string path = dir.file("report.ofinfo");
   ASSERT_TRUE(g.outputOverflowInfo(path.c_str()));
   EXPECT_EQ(readFile(path),
-            "Total overflow = 18\n"
-            "Max overflow = 10\n"
-            "Wirelength = 6\n"
-            "Via count = 4\n"
-            "Total wirelength (wirelength+3*vias) = 18\n"
-            "\nOverflowed grid edges : \n"
-            "(0, 1, 3) - (1, 1, 3)  1 \n"
-            "(1, 1, 1) - (2, 1, 1)  10 \n"
-            "(0, 0, 0) - (0, 1, 0)  1 \n"
-            "(0, 0, 2) - (0, 1, 2)  6 \n"
-            "end\n");
+            "Total overflow = 18\nMax overflow = 10\nWirelength = 6\nVia count = 4\n"
+            "Total wirelength (wirelength+3*vias) = 18\n\nOverflowed grid edges : \n(0, 1, 3) - (1, 1, 3)  1 \n"
+            "(1, 1, 1) - (2, 1, 1)  10 \n(0, 0, 0) - (0, 1, 0)  1 \n(0, 0, 2) - (0, 1, 2)  6 \nend\n");
 }
 
 }  // namespace

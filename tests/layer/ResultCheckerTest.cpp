@@ -1,9 +1,9 @@
 // The checker must catch every kind of broken result, and recompute the figures by hand.
-
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "support/ResultChecker.h"
 
@@ -12,41 +12,23 @@ namespace {
 // 3 x 2 tiles of 10 x 10 at origin (0, 0); layer 1 horizontal 4 units, layer 2 vertical 4
 // units; pitch 2 (two wires per edge). One adjustment: edge (0,0)-(1,0) layer 1 down to 2.
 const char* kProblem =
-    "grid 3 2 2\n"
-    "vertical capacity 0 4\n"
-    "horizontal capacity 4 0\n"
-    "minimum width 1 1\n"
-    "minimum spacing 1 1\n"
-    "via spacing 1 1\n"
-    "0 0 10 10\n"
-    "\n"
-    "num net 3\n"
-    "n0 0 2 1\n"
-    "5 5 1\n"
-    "25 5 1\n"
-    "n1 1 2 1\n"
-    "5 5 1\n"
-    "5 15 1\n"
-    "n2 2 2 1\n"
-    "21 3 1\n"
-    "28 9 2\n"
-    "\n"
-    "1\n"
-    "0 0 1 1 0 1 2\n";
+    "grid 3 2 2\nvertical capacity 0 4\nhorizontal capacity 4 0\nminimum width 1 1\nminimum spacing 1 1\n"
+    "via spacing 1 1\n0 0 10 10\n\nnum net 3\nn0 0 2 1\n5 5 1\n25 5 1\nn1 1 2 1\n5 5 1\n5 15 1\n"
+    "n2 2 2 1\n21 3 1\n28 9 2\n\n1\n0 0 1 1 0 1 2\n";
 
 const char* kGoodNet1 = "n1 1\n(0,0,1)-(0,0,2)\n(0,0,2)-(0,10,2)\n(0,10,1)-(0,10,2)\n!\n";
 
-GrProblem problem() {
-  std::istringstream in(kProblem);
+GrProblem problem(const char* text = kProblem) {
+  std::istringstream in(text);
   GrProblem p;
   std::string error;
   EXPECT_TRUE(parseGrProblem(in, p, error)) << error;
   return p;
 }
 
-CheckReport check(const std::string& result) {
+CheckReport check(const std::string& result, const GrProblem& p = problem(), const CheckOptions& options = {}) {
   std::istringstream in(result);
-  return checkResult(problem(), in);
+  return checkResult(p, in, options);
 }
 
 TEST(ResultChecker, RejectsBrokenResults) {
@@ -80,50 +62,29 @@ TEST(ResultChecker, RejectsBrokenResults) {
   }
 }
 
-// Net 2 lies in one tile (pins on layers 1 and 2) and needs no block.
+// Net 2 lies in one tile (pins on layers 1 and 2) and needs no block. Net 0 runs over both
+// horizontal edges, the first twice (counted once): 2 units against the adjusted 2, no overflow.
 TEST(ResultChecker, RecomputesOverflowAndWirelength) {
-  // Net 0 on layer 1 over both horizontal edges, once as a two-tile segment and once more
-  // over the first edge (counted once); net 1 vertical with a via at each end.
-  const std::string result = std::string("n0 0\n(0,0,1)-(20,0,1)\n(0,0,1)-(10,0,1)\n!\n") + kGoodNet1;
-  const CheckReport r = check(result);
+  CheckReport r = check(std::string("n0 0\n(0,0,1)-(20,0,1)\n(0,0,1)-(10,0,1)\n!\n") + kGoodNet1);
   EXPECT_TRUE(r.legal()) << r.summary();
-  EXPECT_EQ(r.wirelength, 3);
-  EXPECT_EQ(r.viaCount, 2);
-  EXPECT_EQ(r.totalWirelength(), 5);
-  // Edge (0,0)-(1,0) layer 1: one wire = 2 units against the adjusted 2: no overflow.
-  EXPECT_EQ(r.totalOverflow, 0);
-  EXPECT_EQ(r.netsRouted, 2);
-}
-
-// Blocks are found by the problem's net names, whatever the ids look like; a wire takes
-// max(net width, layer width) + layer spacing of capacity.
-TEST(ResultChecker, MatchesNamesAndChargesWideWires) {
-  // Three nets over the adjusted edge (0,0)-(1,0): 2 + 2 + (3 + 1) - capacity 2 = 6.
-  std::istringstream in(
-      "grid 2 1 1\nvertical capacity 0\nhorizontal capacity 4\nminimum width 1\nminimum spacing 1\n"
-      "via spacing 1\n0 0 10 10\n\nnum net 3\n"
-      "A1 01 2 1\n0 0 1\n10 0 1\nb 2 2 1\n0 0 1\n10 0 1\nc 3 2 3\n0 0 1\n10 0 1\n\n1\n0 0 1 1 0 1 2\n");
-  GrProblem p;
-  std::string error;
-  ASSERT_TRUE(parseGrProblem(in, p, error)) << error;
+  EXPECT_EQ(std::tuple(r.wirelength, r.viaCount, r.totalWirelength(), r.totalOverflow, r.netsRouted),
+            std::tuple(3, 2, 5, 0, 2));
+  // Blocks are found by name, whatever the ids look like, and a wire takes max(net width, layer
+  // width) + layer spacing: three nets over the adjusted edge, 2 + 2 + (3 + 1) - capacity 2 = 6.
+  const GrProblem named =
+      problem("grid 2 1 1\nvertical capacity 0\nhorizontal capacity 4\nminimum width 1\nminimum spacing 1\n"
+              "via spacing 1\n0 0 10 10\n\nnum net 3\nA1 01 2 1\n0 0 1\n10 0 1\nb 2 2 1\n0 0 1\n10 0 1\n"
+              "c 3 2 3\n0 0 1\n10 0 1\n\n1\n0 0 1 1 0 1 2\n");
   const std::string rest = "b 2\n(0,0,1)-(10,0,1)\n!\nc 3\n(0,0,1)-(10,0,1)\n!\n";
-  std::istringstream result("A1 1\n(0,0,1)-(10,0,1)\n!\n" + rest);
-  const CheckReport r = checkResult(p, result);
+  r = check("A1 1\n(0,0,1)-(10,0,1)\n!\n" + rest, named);
   EXPECT_TRUE(r.legal()) << r.summary();
-  EXPECT_EQ(r.totalOverflow, 6);
-  EXPECT_EQ(r.maxOverflow, 6);
-  EXPECT_EQ(r.wirelength, 3);
-  std::istringstream byId("n1 1\n(0,0,1)-(10,0,1)\n!\n" + rest);
-  const CheckReport wrong = checkResult(p, byId);
-  EXPECT_EQ(wrong.errorCount, 2) << wrong.summary();  // an unknown block and a net without one
-  EXPECT_NE(wrong.summary().find("net A1 has no block"), std::string::npos) << wrong.summary();
-}
-
-TEST(ResultChecker, SkipsConnectivityOfHugeNetsOnly) {
+  EXPECT_EQ(std::tuple(r.totalOverflow, r.maxOverflow, r.wirelength), std::tuple(6, 6, 3));
+  r = check("n1 1\n(0,0,1)-(10,0,1)\n!\n" + rest, named);
+  EXPECT_EQ(r.errorCount, 2) << r.summary();  // an unknown block and a net without one
+  EXPECT_NE(r.summary().find("net A1 has no block"), std::string::npos) << r.summary();
   CheckOptions options;
-  options.connectivityPinLimit = 1;  // every net counts as huge
-  std::istringstream in(std::string("n0 0\n(0,0,1)-(10,0,1)\n!\n") + kGoodNet1);
-  const CheckReport r = checkResult(problem(), in, options);
+  options.connectivityPinLimit = 1;  // every net counts as huge: connectivity is not checked
+  r = check(std::string("n0 0\n(0,0,1)-(10,0,1)\n!\n") + kGoodNet1, problem(), options);
   EXPECT_TRUE(r.legal()) << r.summary();
   EXPECT_EQ(r.netsNotCheckedForConnectivity, 2);
 }

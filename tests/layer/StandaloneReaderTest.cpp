@@ -1,4 +1,3 @@
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <random>
@@ -13,10 +12,7 @@
 
 namespace {
 
-// 4 x 3 tiles of 10 x 10 from (100, 200), two layers of pitch 2. netA has two pins in tile
-// (0,0) and one in (3,0); netB lies in one tile; netC spans column 0. The adjustments set the
-// horizontal edge (0,0) on layer 1 to 10 units (5 tracks) and the vertical edge (0,0) on
-// layer 2 to 0.
+// 4 x 3 tiles of 10 x 10, two layers of pitch 2; netB lies in one tile and is dropped.
 const char* const kProblem =
     "grid 4 3 2\n"
     "vertical capacity 0 4\n"
@@ -49,40 +45,6 @@ std::string replaced(std::string text, const std::string& from, const std::strin
   return text;
 }
 
-std::vector<std::vector<int>> pinsOf(const Graph& g, const net& n) {
-  std::vector<std::vector<int>> out;
-  for (const pin& p : g.pinsOf(n)) out.push_back({p.x, p.y, p.layer});
-  return out;
-}
-
-TEST(Input2Dresult, ReadsGridCapacitiesNetsAndAdjustments) {
-  TempDir dir;
-  const std::string path = dir.write("p.gr", kProblem);
-  Graph g;
-  testing::internal::CaptureStdout();
-  g.input2Dresult(path.c_str());
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Reading " + path + "\ngrid 4x3x2\n");
-  EXPECT_EQ(g.capV, (std::vector<int>{0, 2}));
-  EXPECT_EQ(g.capH, (std::vector<int>{20, 2}));  // 40 units are 20 tracks
-  EXPECT_EQ(g.lowerLeftX, 100);
-  EXPECT_EQ(g.lowerLeftY, 200);
-  EXPECT_EQ(g.tileWidth, 10);
-  EXPECT_EQ(g.tileHeight, 10);
-  EXPECT_DOUBLE_EQ(g.antennaMaxLen, 300.0);
-  EXPECT_EQ(g.layerPitch, (std::vector<int>{2, 2}));
-  // netB (one tile) is dropped; netA keeps one pin per tile, all on layer 0.
-  ASSERT_EQ(g.nets.size(), 2u);
-  EXPECT_EQ(g.nets[0].id, 7);
-  EXPECT_EQ(pinsOf(g, g.nets[0]), (std::vector<std::vector<int>>{{0, 0, 0}, {3, 0, 0}}));
-  EXPECT_EQ(g.nets[1].id, 9);
-  EXPECT_EQ(pinsOf(g, g.nets[1]), (std::vector<std::vector<int>>{{0, 0, 0}, {0, 2, 0}}));
-  // An adjustment to 10 units on a layer of 20 tracks preloads 15 tracks of demand.
-  EXPECT_EQ(g.demandH.at(0, 0, 0), 15);
-  EXPECT_EQ(g.usage2DH[0][0], 15);
-  EXPECT_EQ(g.demandV.at(0, 0, 1), 2);
-  EXPECT_EQ(g.usage2DV[0][0], 2);
-}
-
 struct Broken {
   const char* name;
   std::string text;
@@ -93,37 +55,21 @@ TEST(Input2DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
   const std::string p = kProblem;
   const Broken kBroken[] = {
       {"grid line short", replaced(p, "grid 4 3 2", "grid 4 3"), "line 1: expected .grid. and three integers"},
-      {"grid below one tile", replaced(p, "grid 4 3 2", "grid 0 3 2"), "line 1: grid size 0 x 3 is below 1 x 1"},
-      {"no layers", replaced(p, "grid 4 3 2", "grid 4 3 0"), "line 1: layer count 0 is outside"},
       {"capacity not a number", replaced(p, "capacity 0 4", "capacity 0 x"), "line 2: expected vertical capacity"},
-      {"negative capacity", replaced(p, "capacity 0 4", "capacity 0 -4"),
-       "line 2: vertical capacity of layer 2 is negative"},
-      {"file ends after the capacities", p.substr(0, p.find("minimum width")),
-       "line 4: unexpected end of file, expected the minimum width line"},
       {"origin line short", replaced(p, "100 200 10 10", "100 200 10"),
        "line 7: expected the grid origin and tile size"},
-      {"tile width 0", replaced(p, "100 200 10 10", "100 200 0 10"), "line 7: tile size 0 x 10 is below 1"},
       {"no net count line", replaced(p, "num net 3", "nets 3"), "line 9: expected .num net. and the net count"},
-      {"negative net count", replaced(p, "num net 3", "num net -1"), "line 9: net count -1 is negative"},
       {"net header cut short", p.substr(0, p.find("netA 7") + 6),
        "line 10: unexpected end of file, expected the pin count"},
-      {"negative pin count", replaced(p, "netA 7 3 1", "netA 7 -3 1"), "line 10: pin count -3 is negative"},
       {"pin coordinate not a number", replaced(p, "135 205 1", "135 2x5 1"), "line 13: expected a pin's y coordinate"},
       {"pin outside the grid", replaced(p, "135 205 1", "145 205 1"),
        "line 13: pin .145, 205. lies outside the 4 x 3 grid"},
-      {"pin layer above the top", replaced(p, "135 205 1", "135 205 3"), "line 13: pin layer 3 is outside 1..2"},
       {"fewer nets than announced", replaced(p.substr(0, p.find("\n2\n") + 1), "num net 3", "num net 4"),
        "line 21: unexpected end of file, expected a net name"},
       {"adjustment count not a number", replaced(p, "\n2\n", "\ntwo\n"),
        "line 21: expected the capacity adjustment count"},
-      {"negative adjustment count", replaced(p, "\n2\n", "\n-2\n"),
-       "line 21: capacity adjustment count -2 is negative"},
-      {"adjustment layer", replaced(p, "0 0 1 1 0 1 10", "0 0 3 1 0 3 10"),
-       "line 22: adjustment layer 3/3 is outside 1..2"},
       {"adjustment tiles not neighbours", replaced(p, "0 0 1 1 0 1 10", "0 0 1 2 0 1 10"),
        "line 22: adjustment .0,0.-.2,0. is not a pair"},
-      {"adjusted capacity negative", replaced(p, "0 0 1 1 0 1 10", "0 0 1 1 0 1 -5"),
-       "line 22: adjusted capacity -5 is negative"},
       {"adjustments cut short", replaced(p, "\n2\n", "\n3\n"),
        "line 24: unexpected end of file, expected an adjustment's x1"},
   };
@@ -139,8 +85,7 @@ TEST(Input2DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
               "^File /nonexistent/p.gr not exists!\n$");
 }
 
-// netA along row 0 on layer 2 with a via at its end; netC up column 0 in two segments, after a
-// blank line and with the three-number header of the other writer.
+// netC follows a blank line and has the three-number header of the other writer.
 const char* const kResult =
     "netA 7 7\n"
     "(105,205,2)-(135,205,2)\n"
@@ -171,8 +116,7 @@ void readBoth(Graph& g, const std::string& problem, const std::string& result) {
   g.input2Dresult(p.c_str());
   g.ofShareCeilH[1][0] = 7;  // a stale share: the reader recomputes every edge
   g.input3Dresult(r.c_str());
-  const std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_THAT(out, testing::EndsWith("Reading " + r + "\n"));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Reading " + p + "\ngrid 4x3x2\nReading " + r + "\n");
 }
 
 TEST(Input3Dresult, BuildsTreesFromWireSegmentsOnly) {
@@ -201,17 +145,12 @@ TEST(Input3DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
   const std::string r = kResult;
   const Broken kBroken[] = {
       {"header without an id", replaced(r, "netA 7 7", "netA"), "line 1: expected the net id after the net name"},
-      {"header with a word after the id", replaced(r, "netA 7 7", "netA 7 x"), "line 1: expected integers after"},
       {"segment cut short", replaced(r, "(105,205,2)-(135,205,2)", "(105,205,2)-(135,205)"),
        "line 2: expected a segment"},
       {"segment outside the grid", replaced(r, "(105,205,2)-(135,205,2)", "(105,205,2)-(145,205,2)"),
        "line 2: segment end x 4 is outside the grid"},
-      {"segment layer above the top", replaced(r, "(105,205,2)-(135,205,2)", "(105,205,3)-(135,205,3)"),
-       "line 2: segment layer 3/3 is outside 1..2"},
       {"diagonal segment", replaced(r, "(105,205,2)-(135,205,2)", "(105,205,2)-(135,215,2)"),
        "line 2: a segment must run along a row or a column"},
-      {"wire changing layer", replaced(r, "(105,205,2)-(135,205,2)", "(105,205,1)-(135,205,2)"),
-       "line 2: a wire segment must stay on one layer"},
       {"file ends inside a block", r.substr(0, r.find("!")), "line 4: net 7: the file ends before"},
   };
   for (const Broken& c : kBroken) {
@@ -231,9 +170,8 @@ TEST(Input3DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
       testing::ExitedWithCode(1), "^File /nonexistent/r.out not exists!\n$");
 }
 
-// A problem with random nets on three layers (pitch 2, so the reader's halving gives the
-// same tracks), routed by L-shapes and assigned; its result written by output3Dresult and read
-// back with the stand-alone readers gives the same trees, layers and 2D usage.
+// Random nets on three layers of pitch 2 (the reader halves units), routed and assigned: the
+// written result read back gives the same trees, layers and 2D usage.
 TEST(StandaloneReaders, RoundTripOfAnAssignedResult) {
   std::mt19937 rng(9);
   std::string text =

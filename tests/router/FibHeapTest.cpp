@@ -9,7 +9,6 @@
 
 namespace {
 
-
 // Random inserts, heavy decrease-key, deletes and extractions against std::multiset; keys come
 // from a small range so that ties are frequent, and resets start new "searches".
 TEST(FibHeap, MatchesMultisetUnderRandomDecreaseKeyWorkload) {

@@ -1,9 +1,8 @@
-// The planar maze search on hand-made cost maps: the shortest path and the ends it leaves,
-// and free own-net edges, also when an earlier search left a pin cell open.
+// The planar maze search on a hand-made cost map: free own-net edges, the ends it leaves, also
+// when an earlier search left a pin cell open.
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <string>
 #include <vector>
 
@@ -46,29 +45,6 @@ Net makeRoutedNet(const std::vector<Point>& pins, const std::vector<std::pair<Po
 }
 
 }  // namespace
-
-TEST(MazeSearch, SingleConnectionFindsTheShortestPathAndSwapsItsEnds) {
-  auto router = mazeRouter(5, 5, 1.0f, 0.0f, 1.0f);
-  Net net = makeNet(1);
-  TwoPin& t = net.twoPins[0];
-  t.p1 = Point(0, 0), t.p2 = Point(3, 2);
-  // The old detour: up to row 4, across, down to row 2 (9 units).
-  t.path = {{0, 0, 0}, {0, 1, 0}, {0, 2, 0}, {0, 3, 0}, {0, 4, 1}, {1, 4, 1}, {2, 4, 1}, {3, 3, 0}, {3, 2, 0}};
-  t.overflow = 7;
-  const int stamp = router->searchStamp;
-  router->MultiMaze(&t, net, 100);
-  EXPECT_EQ(t.p1, Point(3, 2));  // the target reached
-  EXPECT_EQ(t.p2, Point(0, 0));  // the source the path starts from
-  EXPECT_TRUE(isChain(t.path, t.p1, t.p2));
-  EXPECT_EQ(t.path.size(), 5u);
-  EXPECT_EQ(t.wireLength, 5);
-  EXPECT_EQ(t.pathCost, 5.0f);
-  EXPECT_EQ(t.overflow, 0);
-  EXPECT_TRUE(router->sources.empty());
-  EXPECT_TRUE(router->targets.empty());
-  EXPECT_EQ(router->searchStamp, stamp + 1);
-  EXPECT_TRUE(openSetEmpty(*router));
-}
 
 // Pins P (0,0) and Q (5,2); the other connection runs P to the Steiner point S (5,0) along row 0.
 // Rerouting S-Q starts at P (the only source pin), rides row 0 for free and climbs column 5.

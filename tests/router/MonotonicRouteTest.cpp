@@ -1,10 +1,8 @@
-// The monotonic router against an exhaustive search over every monotone path of small boxes,
-// and its tie, end and trace-back rules on hand-made grids.
+// The monotonic router against an exhaustive search over every monotone path of small boxes.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -109,23 +107,4 @@ TEST(MonotonicRoute, FindsTheCheapestMonotonePath) {
         ++checked;
       }
   EXPECT_EQ(checked, 200);
-}
-
-// The usage reported is the largest on the chosen path before its own commit.
-TEST(MonotonicRoute, ReportsUsageBeforeItsOwnCommit) {
-  auto router = makePlainRouter(6, 5, 10, 10);
-  router->stage = 1;
-  router->grid.hUsage[2][3] = 6;
-  router->grid.vUsage[1][1] = 8;
-  Net net = makeNet(1);
-  TwoPin& t = net.twoPins[0];
-  t.p1 = Point(1, 3), t.p2 = Point(5, 3);  // a row: the path is forced
-  int maxUsage = -1;
-  router->DDPattern(t.p1, t.p2, &t, net, maxUsage);
-  EXPECT_EQ(maxUsage, 6);
-  EXPECT_EQ(router->grid.hUsage[2][3], 7);
-  t.path.clear();
-  t.p1 = Point(4, 0), t.p2 = Point(4, 1);  // a column away from both loads
-  router->DDPattern(t.p1, t.p2, &t, net, maxUsage);
-  EXPECT_EQ(maxUsage, 0);
 }

@@ -109,6 +109,4 @@ TEST(Commit, RandomCommitsAndRipUpsMatchAFullRecount) {
   for (const Net& n : nets) EXPECT_TRUE(n.routedEdges.empty());
 }
 
-using CommitDeathTest = ::testing::Test;
-
 }  // namespace

@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include "Router3DFixture.h"
 #include "router3d/Route3D.h"
@@ -44,24 +42,9 @@ TEST(LayeredResultFile, WritesOneLinePerDistinctUnitOfEachNet) {
   const std::string path = dir.file("out.txt");
   ASSERT_TRUE(outputFile(path.c_str(), db));
   EXPECT_EQ(readFile(path),
-            "n5 5 0\n"
-            "(100,200,1)-(130,200,1)\n"
-            "(190,240,1)-(190,240,2)\n"
-            "(190,240,2)-(190,240,3)\n"
-            "!\n"
-            "n6 6 0\n"
-            "(130,210,1)-(160,210,1)\n"
-            "(160,220,2)-(160,230,2)\n"
-            "(130,210,3)-(160,210,3)\n"
-            "!\n"
-            "n7 7 0\n!\n"
-            "n8 8 0\n!\n"
-            "n6 6 0\n"
-            "(130,210,1)-(160,210,1)\n"
-            "!\n"
-            "n9 9\n"
-            "(220,210,1)-(220,210,3)\n"
-            "!\n");
+            "n5 5 0\n(100,200,1)-(130,200,1)\n(190,240,1)-(190,240,2)\n(190,240,2)-(190,240,3)\n!\nn6 6 0\n"
+            "(130,210,1)-(160,210,1)\n(160,220,2)-(160,230,2)\n(130,210,3)-(160,210,3)\n!\nn7 7 0\n!\nn8 8 0\n!\n"
+            "n6 6 0\n(130,210,1)-(160,210,1)\n!\nn9 9\n(220,210,1)-(220,210,3)\n!\n");
 }
 
 TEST(LayeredOverflowReport, ListsOverflowedEdgesLayerByLayerHorizontalFirst) {
@@ -80,16 +63,9 @@ TEST(LayeredOverflowReport, ListsOverflowedEdgesLayerByLayerHorizontalFirst) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "totalOF=24  maxOF=15  Wlen2D=12  Via=4  totalWL(Wlen2D+Via*3)=24 \n");
   EXPECT_EQ(readFile(path),
-            "Total overflow = 24\n"
-            "Max overflow = 15\n"
-            "Wirelength = 12\n"
-            "Via count = 4\n"
-            "Total wirelength (wirelength+3*vias) = 24\n"
-            "\nOverflowed grid edges : \n"
-            "(1, 1, 0) - (2, 1, 0)  4 \n"
-            "(0, 0, 1) - (1, 0, 1)  5 \n"
-            "(0, 0, 1) - (0, 1, 1)  15 \n"
-            "end\n");
+            "Total overflow = 24\nMax overflow = 15\nWirelength = 12\nVia count = 4\n"
+            "Total wirelength (wirelength+3*vias) = 24\n\nOverflowed grid edges : \n(1, 1, 0) - (2, 1, 0)  4 \n"
+            "(0, 0, 1) - (1, 0, 1)  5 \n(0, 0, 1) - (0, 1, 1)  15 \nend\n");
 }
 
 }  // namespace

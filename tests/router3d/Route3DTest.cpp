@@ -1,6 +1,5 @@
-// The layered post-optimisation driver: progress lines, the repair of broken connections, the
-// price curve per round, and the state it leaves (recounted from the final paths).
-
+// The layered rounds: progress lines, repair of broken connections, the price curve per round,
+// and the state they leave (recounted from the final paths).
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -28,13 +27,6 @@ std::vector<Order> ordersOf(NetDB& db) {
   for (Net& n : db.nets)
     for (TwoPin& t : n.twoPins) orders.push_back(Order{&t, 0.0});
   return orders;
-}
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) out.push_back(line);
-  return out;
 }
 
 // The final state agrees with a recount from the final paths: every connection's path is
@@ -95,9 +87,9 @@ TEST(Route3DRounds, PrintsProgressAtEveryStepAndSkipsOneUnitPaths) {
     params.optimization3DIteration = 1;
     testing::internal::CaptureStdout();
     Route3D(*router, db, orders, graph, params);
-    const std::vector<std::string> out = lines(testing::internal::GetCapturedStdout());
+    std::istringstream out(testing::internal::GetCapturedStdout());
     std::vector<std::string> progress;
-    for (const std::string& l : out)
+    for (std::string l; std::getline(out, l);)
       if (l.rfind("Progress=", 0) == 0) progress.push_back(l);
     ASSERT_EQ(int(progress.size()), c.expectedLines);
     EXPECT_EQ(progress[0].substr(0, progress[0].find(' ')), c.firstLine);

@@ -182,22 +182,4 @@ TEST(MST, RandomPinSetsGiveAMinimumSpanningTree) {
   }
 }
 
-// The first decomposition: one connection per spanning-tree link, ends with their layers,
-// lengths added to what the net had.
-TEST(BuildCongestionDrivenTree, ConnectionsFollowTheSpanningTree) {
-  std::vector<Net> nets(2);
-  nets[0].pins2D = {Point(4, 4)};
-  nets[1].pins2D = {Point(1, 1, 2), Point(3, 1, 0), Point(3, 4, 1)};
-  nets[1].wireLength = 10;
-  BuildCongestionDrivenTree(nets);
-  EXPECT_TRUE(nets[0].twoPins.empty());
-  ASSERT_EQ(nets[1].twoPins.size(), 2u);
-  const TwoPin &a = nets[1].twoPins[0], &b = nets[1].twoPins[1];
-  EXPECT_EQ(std::tuple(a.p1.x, a.p1.y, a.p1.z, a.p2.x, a.p2.y, a.p2.z), std::tuple(1, 1, 2, 3, 1, 0));
-  EXPECT_EQ(std::tuple(b.p1.x, b.p1.y, b.p2.x, b.p2.y, b.p2.z), std::tuple(3, 1, 3, 4, 1));
-  EXPECT_TRUE(a.needRoute && a.netIndex == 1 && a.path.empty());
-  EXPECT_EQ(nets[1].wireLength, 15);
-  EXPECT_EQ(nets[1].treeLength, 5);
-}
-
 }  // namespace

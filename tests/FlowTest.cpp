@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 
 #include "Flow.h"
 #include "db/NetDB.h"
@@ -33,8 +34,7 @@ TEST(FlowDriver, AnOpenNetAfterTheLayeredStageFailsTheRun) {
     const std::string err = testing::internal::GetCapturedStderr();
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(ok, rounds == 0);
-    EXPECT_EQ(err.find("Error: net n7: the layered routes leave a pin unconnected\n") != std::string::npos,
-              rounds == 1)
+    EXPECT_EQ(err.find("Error: net n7: the layered routes leave a pin unconnected\n") != std::string::npos, rounds == 1)
         << err;
   }
   std::filesystem::current_path(old);

@@ -161,8 +161,9 @@ TEST(Route3DRounds, TimeLinesCloseEveryRoundAndTheStage) {
   params.optimization3DIteration = 3;
   testing::internal::CaptureStdout();
   ASSERT_TRUE(Route3D(*router, db, orders, graph, params));
-  const std::string out = std::regex_replace(testing::internal::GetCapturedStdout(),
-                                             std::regex("(costs|Time:|time :) [0-9][-0-9.e+]* seconds"), "$1 T seconds");
+  const std::string out =
+      std::regex_replace(testing::internal::GetCapturedStdout(),
+                         std::regex("(costs|Time:|time :) [0-9][-0-9.e+]* seconds"), "$1 T seconds");
   const std::string roundEnd = "3D Routing costs T seconds\n\n!!!!!!!!!  CPU  Total Time: T seconds  !!!!!!!\n\n";
   const std::string assignment =
       "===================Start DP-based Layer Assignment with Negotiation Scheme===================\n";
@@ -171,9 +172,8 @@ TEST(Route3DRounds, TimeLinesCloseEveryRoundAndTheStage) {
   std::size_t at = 0;
   for (const std::string& piece :
        {std::string("===================The first round of 3D post optimization===================\n"), roundEnd,
-        assignment, assignmentEnd, std::string("===================The 2th round of 3D post optimization"),
-        roundEnd, assignment, assignmentEnd, std::string("===================The 3th round of 3D post optimization"),
-        roundEnd}) {
+        assignment, assignmentEnd, std::string("===================The 2th round of 3D post optimization"), roundEnd,
+        assignment, assignmentEnd, std::string("===================The 3th round of 3D post optimization"), roundEnd}) {
     const std::size_t p = out.find(piece, at);
     ASSERT_NE(p, std::string::npos) << "missing or out of order:\n" << piece << "\nin:\n" << out;
     at = p + piece.size();

@@ -81,4 +81,42 @@ TEST(FibHeap, MatchesMultisetUnderRandomDecreaseKeyWorkload) {
   }
 }
 
+// Lowering a key to one already held: the lowered cell becomes the minimum (it is taken first),
+// and a child lowered to its parent's key is cut to the root ring.
+TEST(FibHeap, DecreaseKeyToAnEqualKeyTakesTheLoweredCellFirst) {
+  std::vector<GridCell> cells(9);
+  FibHeapPtr h(fh_makekeyheap(1));
+  std::vector<fibheap_el*> node;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    cells[i].key = float(10 * i);  // cell 0 (key 0) is taken at once to build trees
+    node.push_back(fh_insert(h.get(), &cells[i]));
+  }
+  ASSERT_EQ(fh_extractmin(h.get()), &cells[0]);
+  GridCell* const top = h->min->data;  // key 10, a root with children
+  std::size_t child = 0;
+  while (child < cells.size() && node[child]->parent != h->min) ++child;
+  ASSERT_LT(child, cells.size());
+  fh_replacekey(h.get(), node[child], top->key);
+  EXPECT_EQ(node[child]->parent, nullptr);
+  EXPECT_EQ(h->min, node[child]);
+  std::vector<GridCell*> order;
+  while (GridCell* c = fh_extractmin(h.get())) order.push_back(c);
+  ASSERT_EQ(order.size(), 8u);
+  EXPECT_EQ(order[0], &cells[child]);
+  EXPECT_EQ(order[1], top);
+  for (std::size_t i = 2; i < order.size(); ++i) EXPECT_LT(order[i - 1]->key, order[i]->key);
+
+  // In a flat root ring: keys 5, 3, 7; lowering 7 to 3 takes it before the first 3.
+  FibHeapPtr flat(fh_makekeyheap(1));
+  GridCell a, b, c;
+  a.key = 5.0f, b.key = 3.0f, c.key = 7.0f;
+  fh_insert(flat.get(), &a);
+  fh_insert(flat.get(), &b);
+  fibheap_el* cn = fh_insert(flat.get(), &c);
+  fh_replacekey(flat.get(), cn, 3.0f);
+  EXPECT_EQ(fh_extractmin(flat.get()), &c);
+  EXPECT_EQ(fh_extractmin(flat.get()), &b);
+  EXPECT_EQ(fh_extractmin(flat.get()), &a);
+}
+
 }  // namespace

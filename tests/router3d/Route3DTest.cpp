@@ -148,6 +148,42 @@ TEST(Route3DRounds, AnOpenNetIsNamedAndFailsTheStage) {
             "Error: net n7: the layered routes leave a pin unconnected\n");
 }
 
+// Three layered rounds: every round ends with its time line and the total-time line, each
+// followed by an empty line; the layer assignment between rounds prints its time line and two
+// empty lines before the total; the stage ends with the four activity timers and an empty line.
+TEST(Route3DRounds, TimeLinesCloseEveryRoundAndTheStage) {
+  NetDB db = straightNets(30, 3);
+  auto router = routerFor(db, 1);
+  Graph graph;
+  graph.initialLA(db, 1, 0.0);
+  std::vector<Order> orders = ordersOf(db);
+  parameterSet params;
+  params.optimization3DIteration = 3;
+  testing::internal::CaptureStdout();
+  ASSERT_TRUE(Route3D(*router, db, orders, graph, params));
+  const std::string out =
+      std::regex_replace(testing::internal::GetCapturedStdout(),
+                         std::regex("(costs|Time:|time :) [0-9][-0-9.e+]* seconds"), "$1 T seconds");
+  const std::string roundEnd = "3D Routing costs T seconds\n\n!!!!!!!!!  CPU  Total Time: T seconds  !!!!!!!\n\n";
+  const std::string assignment =
+      "===================Start DP-based Layer Assignment with Negotiation Scheme===================\n";
+  const std::string assignmentEnd =
+      "Layer Assignment costs T seconds\n\n\n!!!!!!!!!  CPU  Total Time: T seconds  !!!!!!!\n\n";
+  std::size_t at = 0;
+  for (const std::string& piece :
+       {std::string("===================The first round of 3D post optimization===================\n"), roundEnd,
+        assignment, assignmentEnd, std::string("===================The 2th round of 3D post optimization"), roundEnd,
+        assignment, assignmentEnd, std::string("===================The 3th round of 3D post optimization"), roundEnd}) {
+    const std::size_t p = out.find(piece, at);
+    ASSERT_NE(p, std::string::npos) << "missing or out of order:\n" << piece << "\nin:\n" << out;
+    at = p + piece.size();
+  }
+  EXPECT_EQ(out.substr(at - roundEnd.size()),
+            roundEnd +
+                "CPU: ripupPath cost time : T seconds\nCPU: addPath cost time : T seconds\n"
+                "CPU: modifyCost cost time : T seconds\nCPU: mazeKernel cost time : T seconds\n\n");
+}
+
 // Ripping up a unit that the net does not hold never lowers the demand another net pays.
 TEST(LayeredCommit, RipUpOfAUnitTheNetDoesNotHoldChangesNothing) {
   auto r = makeLayeredRouter(4, 4, {5, 5}, {5, 5}, {1, 1});

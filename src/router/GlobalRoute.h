@@ -43,18 +43,18 @@ int mazeLengthBound(int dx, int dy, int round, int ripupCount, int expandCenter,
 // cost them nothing, so history never rises). Once the round's costs equal the previous
 // round's (history on, past the relax round, the cost offset at its floor), kRounds rounds in
 // a row without a new lowest total overflow end the stage. Designs that still converge can go
-// 169 rounds between new lows, hence the wide margin. An explicit budget is always run out.
+// 169 rounds between new lows, hence the wide margin. An explicit budget runs all its rounds
+// (or until no edge overflows).
 struct MazeStallRule {
   static constexpr int kRounds = 200;
   static constexpr float kCostOffsetFloor = 10.0f;
 
-  bool unlimited = false;     // the budget is mazeIteration INT_MAX
+  bool unlimited = false;     // the budget is mazeIteration INT_MAX (a negative value or none in the file)
   int historyStartRound = 1;  // parameters of the cost schedule
   int costRelaxRound = 35;
   int bestOF = 0;       // lowest total overflow so far
   int staleRounds = 0;  // fixed-schedule rounds since bestOF was reached
 
-  MazeStallRule() = default;
   MazeStallRule(const parameterSet& params, int startOF);
   // Whether round r prices as round r - 1 did; costOffset is the offset before this round relaxes it.
   bool scheduleFixed(int r, float costOffset) const;

@@ -1,7 +1,6 @@
 // End-to-end runs of the executable, checked by an independent result checker.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -198,8 +197,7 @@ TEST(WholeRun, FailedWriteLeavesNoFileAtItsName) {
       const std::string report = readFile(dir.file("x.out.ofinfo"));
       EXPECT_TRUE(report.starts_with("Total overflow = ") && report.ends_with("\nend\n")) << report;
       // Created as a plain fopen would: readable by others where the umask allows it.
-      EXPECT_EQ(std::filesystem::status(dir.file("x.out.ofinfo")).permissions(),
-                std::filesystem::perms(0666 & ~mask));
+      EXPECT_EQ(std::filesystem::status(dir.file("x.out.ofinfo")).permissions(), std::filesystem::perms(0666 & ~mask));
     }
     EXPECT_EQ(names, expected);
   }

@@ -180,8 +180,9 @@ TEST(Input3DresultDeathTest, NamesBlocksThatMatchNoNetAndRefusesAFileOfNone) {
   testing::internal::CaptureStderr();
   readBoth(g, kProblem, withStrays);
   const std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_TRUE(err.starts_with("Warning: ") &&
-              err.ends_with("r.out: 2 result blocks match no net and are skipped: \"netZ\" (line 6), \"netA\" (line 13)\n"))
+  EXPECT_TRUE(
+      err.starts_with("Warning: ") &&
+      err.ends_with("r.out: 2 result blocks match no net and are skipped: \"netZ\" (line 6), \"netA\" (line 13)\n"))
       << err;
   EXPECT_EQ(g.wlen2D, 5);  // netA and netC as without the strays
   const Broken kRefused[] = {

@@ -46,14 +46,14 @@ TEST(MazeStallRule, CountsOnlyOnAFixedScheduleAndRestartsOnANewLow) {
       {"no gain: the count starts once the offset is at its floor", INT_MAX, 1, 35, 200.0f, 50, flat, 253},
       {"late history: the count waits for it", INT_MAX, 100, 35, 200.0f, 50, flat, 300},
       {"offset at its floor early: the count waits for the relax round", INT_MAX, 1, 100, 10.0f, 50, flat, 300},
-      {"a new low every 150 rounds keeps the stage going", INT_MAX, 1, 35, 200.0f, 50, [](int r) { return 50 - r / 150; },
-       -1},
+      {"a new low every 150 rounds keeps the stage going", INT_MAX, 1, 35, 200.0f, 50,
+       [](int r) { return 50 - r / 150; }, -1},
       {"a new low in the 200th round restarts the count", INT_MAX, 1, 35, 200.0f, 50,
        [](int r) { return r < 253 ? 50 : 49; }, 453},
       {"a new low one round later comes too late", INT_MAX, 1, 35, 200.0f, 50, [](int r) { return r < 254 ? 50 : 49; },
        253},
-      {"falls that stay above the best are no new low", INT_MAX, 1, 35, 200.0f, 5,
-       [](int r) { return 10 - r % 2; }, 253},
+      {"falls that stay above the best are no new low", INT_MAX, 1, 35, 200.0f, 5, [](int r) { return 10 - r % 2; },
+       253},
       {"an explicit budget never stalls", 1000, 1, 35, 200.0f, 50, flat, -1},
   };
   for (const StallCase& c : kCases) {

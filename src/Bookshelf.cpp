@@ -301,6 +301,7 @@ struct RouteReader {
   TextInput& in;
   std::vector<placeCell>& cells;
   NetDB& db;
+  const parameterSet& params;
   int oNodeCount;
   bool gridSeen = false;
   int spacingLine = 0;  // where the pitches are complete
@@ -319,7 +320,7 @@ struct RouteReader {
     if (x < 1 || y < 1) in.fail(format("grid size %d x %d is below 1 x 1", x, y));
     if (std::int64_t(x) * y > INT_MAX) in.fail(format("grid %d x %d has too many tiles", x, y));
     if (L < 1 || L > kMaxLayers) in.fail(format("layer count %d is outside 1..%d", L, kMaxLayers));
-    checkGridFits(in, in.line(), x, y, L);
+    checkGridFits(in, in.line(), x, y, L, params.optimization3DIteration != 0);
     db.gridX = x, db.gridY = y, db.numLayers = L;
     for (auto* v : {&db.verticalCapacity, &db.horizontalCapacity, &db.minWireWidth, &db.minWireSpacing, &db.viaSpacing,
                     &db.wirePitch, &db.verticalTracks, &db.horizontalTracks})
@@ -417,11 +418,12 @@ struct RouteReader {
 
 }  // namespace
 
-void read_route_file(const char* path, std::vector<placeCell>& cells, NetDB& db, int oNodeCount) {
+void read_route_file(const char* path, std::vector<placeCell>& cells, NetDB& db, const parameterSet& params,
+                     int oNodeCount) {
   TextInput in;
   openOrExit(in, path);
   std::printf("read %s\n", path);
-  RouteReader r{in, cells, db, oNodeCount};
+  RouteReader r{in, cells, db, params, oNodeCount};
   while (true) {
     const std::string_view w = in.word();
     if (w.empty()) break;
@@ -616,7 +618,7 @@ void Input_DAC(const char* auxPath, const char* plPath, NetDB& db, parameterSet&
   std::vector<placeCell> cells;
   const int oNodeCount = read_node_file(nodes.c_str(), cells);
   read_shape_file(shapes.c_str(), cells);
-  read_route_file(route.c_str(), cells, db, oNodeCount);
+  read_route_file(route.c_str(), cells, db, params, oNodeCount);
   read_place_file(plPath, cells, oNodeCount);
   read_net_file(nets.c_str(), cells, db, params, oNodeCount);
   int netId = 0;

@@ -32,8 +32,10 @@ struct placeCell {
 int read_node_file(const char* path, std::vector<placeCell>& cells);
 // Reads the shapes of non-rectangular nodes.
 void read_shape_file(const char* path, std::vector<placeCell>& cells);
-// Reads the grid, layers, capacities, adjustments, terminal pin layers and blocked layers.
-void read_route_file(const char* path, std::vector<placeCell>& cells, NetDB& db, int oNodeCount);
+// Reads the grid, layers, capacities, adjustments, terminal pin layers and blocked layers; the
+// grid's memory check counts the 3D stage when params ask for 3D rounds.
+void read_route_file(const char* path, std::vector<placeCell>& cells, NetDB& db, const parameterSet& params,
+                     int oNodeCount);
 // Reads node positions.
 void read_place_file(const char* path, std::vector<placeCell>& cells, int oNodeCount);
 // Reads the nets, maps their pins to tiles and layers and fills the pin-count grids; nets on

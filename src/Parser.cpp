@@ -182,17 +182,18 @@ int parseLineInts(TextInput& in, std::initializer_list<const char*> words, int* 
 }  // namespace
 
 // Measured on this router with next to no nets: about 220 bytes per tile for the planar
-// structures and 16 more per tile and layer. The estimate stays below that, so only a grid that
-// surely cannot fit in physical memory is refused; any other shortage ends as an allocation failure.
-void checkGridFits(TextInput& in, int line, int gridX, int gridY, int layers) {
+// structures and 16 more per tile and layer; the layered stage adds about 100 per tile and layer
+// (its search cells, usage, capacities and prices). The estimate stays below that, so only a grid
+// that surely cannot fit in physical memory is refused; any other shortage ends as an allocation failure.
+void checkGridFits(TextInput& in, int line, int gridX, int gridY, int layers, bool layeredStage) {
   const double tiles = double(gridX) * double(gridY);
-  const double need = tiles * (192.0 + 16.0 * layers);
+  const double need = tiles * (192.0 + (layeredStage ? 16.0 + 96.0 : 16.0) * layers);
   const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGE_SIZE);
   if (pages <= 0 || pageSize <= 0) return;
   const double have = double(pages) * double(pageSize);
   if (need > have)
-    in.failAt(line, format("grid %d x %d x %d needs about %.1f GB of memory, more than the %.1f GB of this machine",
-                           gridX, gridY, layers, need / 1e9, have / 1e9));
+    in.failAt(line, format("grid %d x %d x %d needs about %.1f GB of memory%s, more than the %.1f GB of this machine",
+                           gridX, gridY, layers, need / 1e9, layeredStage ? " with 3D rounds" : "", have / 1e9));
 }
 
 const char* unusedDirection(const NetDB& db, int& netId) {
@@ -239,7 +240,7 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
     in.failAt(gridLine, format("grid %d x %d has too many tiles", db.gridX, db.gridY));
   if (db.numLayers < 1 || db.numLayers > kMaxLayers)
     in.failAt(gridLine, format("layer count %d is outside 1..%d", db.numLayers, kMaxLayers));
-  checkGridFits(in, gridLine, db.gridX, db.gridY, db.numLayers);
+  checkGridFits(in, gridLine, db.gridX, db.gridY, db.numLayers, params.optimization3DIteration != 0);
 
   const std::size_t L = std::size_t(db.numLayers);
   for (auto* v : {&db.verticalCapacity, &db.horizontalCapacity, &db.minWireWidth, &db.minWireSpacing, &db.viaSpacing,

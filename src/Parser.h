@@ -21,8 +21,8 @@ void Input_DAC(const char* auxPath, const char* plPath, NetDB& db, parameterSet&
 void deriveTrackCounts(NetDB& db, TextInput& in, int line = 0);
 
 // Ends the run with an error at `line` when the grid's estimated memory exceeds the machine's
-// physical memory.
-void checkGridFits(TextInput& in, int line, int gridX, int gridY, int layers);
+// physical memory; layeredStage counts what the 3D rounds allocate as well.
+void checkGridFits(TextInput& in, int line, int gridX, int gridY, int layers, bool layeredStage);
 
 // "horizontal" or "vertical" when no layer has tracks in that direction but a kept net has pins
 // that only a wire in it can join (netId names the first such net); null otherwise.

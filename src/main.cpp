@@ -2,9 +2,11 @@
 #include <new>
 
 #include "Flow.h"
+#include "db/CheckedFile.h"
 
 // Memory that runs out anywhere in the run ends it with one line and status 1, never an abort.
 int main(int argc, char** argv) {
+  ignoreFileSizeSignal();
   try {
     return korvaneMain(argc, argv);
   } catch (const std::bad_alloc&) {

@@ -106,7 +106,7 @@ NetDB readNets(const std::string& netsText, int threshold) {
   parameterSet params;
   params.ignoredNetThreshold = threshold;
   captured([&] {
-    read_route_file(rp.c_str(), cells, db, 2);
+    read_route_file(rp.c_str(), cells, db, parameterSet(), 2);
     read_net_file(np.c_str(), cells, db, params, 2);
   });
   return db;

@@ -4,6 +4,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -182,6 +183,34 @@ TEST_P(InputFaults, EndWithStatusOneAndOneClearLine) {
   } else {
     EXPECT_THAT(r.err, AllOf(StartsWith("Error: "), HasSubstr(file), HasSubstr(c.says)));
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
+}
+
+// The memory check counts the 3D stage when 3D rounds are asked for: a grid of 4 million tiles on
+// 127 layers is estimated at about 9 GB without them and 58 GB with them, so on a machine with
+// physical memory between the two only the run with 3D rounds is refused at the grid line.
+TEST(MemoryCheck, CountsThe3DStageWhen3DRoundsAreAsked) {
+  const double memory = double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGE_SIZE));
+  if (memory < 10e9 || memory > 55e9) GTEST_SKIP() << "the grid below is sized for 10 to 55 GB of memory";
+  for (const bool with3D : {false, true}) {
+    for (const bool ispd : {true, false}) {
+      SCOPED_TRACE(std::string(with3D ? "3D rounds, " : "no 3D rounds, ") + (ispd ? "problem file" : "bookshelf set"));
+      TempDir dir;
+      auto files = tinySet();
+      files["tiny.set"] += with3D ? "3D Optimization Iteration = 1\n" : "3D Optimization Iteration = 0\n";
+      files["tiny.gr"] = "grid 2000 2000 127\n";
+      std::string& route = files["tiny.route"];
+      route.replace(route.find("Grid : 4 3 2"), 12, "Grid : 2000 2000 127");
+      writeSet(dir, files);
+      const RunResult r = ispd ? runKorvane({"ISPD", "tiny.gr", "tiny.set", "out"}, dir.path)
+                               : runKorvane({"ICCAD", "tiny.aux", "tiny.pl", "tiny.set", "out"}, dir.path);
+      EXPECT_EQ(r.exitStatus, 1);
+      const std::string refusal = "grid 2000 x 2000 x 127 needs about ";
+      if (with3D)
+        EXPECT_THAT(r.err, HasSubstr(std::string(ispd ? "line 1: " : "line 3: ") + refusal));
+      else
+        EXPECT_THAT(r.err, ::testing::Not(HasSubstr(refusal)));  // it fails on the layer lists instead
+    }
   }
 }
 

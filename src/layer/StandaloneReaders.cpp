@@ -18,6 +18,8 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "TextInput.h"
 #include "db/Report.h"
@@ -88,6 +90,27 @@ bool parseSegment(std::string_view text, int v[6]) {
   return expect('(') && number(v[0]) && expect(',') && number(v[1]) && expect(',') && number(v[2]) && expect(')') &&
          expect('-') && expect('(') && number(v[3]) && expect(',') && number(v[4]) && expect(',') && number(v[5]) &&
          expect(')') && p == s.size();
+}
+
+// Names on stderr the result blocks that matched no net (the first ten of them); a file where
+// no block matched is refused, unless it is empty and so is the model.
+void reportUnmatchedBlocks(const char* path, bool anyNet, int blocks,
+                           const std::vector<std::pair<std::string, int>>& skipped) {
+  constexpr std::size_t kNamed = 10;
+  std::string list;
+  for (std::size_t i = 0; i < skipped.size() && i < kNamed; ++i)
+    list += format("%s\"%s\" (line %d)", i > 0 ? ", " : "", skipped[i].first.c_str(), skipped[i].second);
+  if (skipped.size() > kNamed) list += ", ...";
+  if (blocks == 0) {
+    if (anyNet) fatalError(path, "the file holds no result block");
+    return;
+  }
+  if (int(skipped.size()) == blocks)
+    fatalError(path, format("no result block names a net of the problem: %s", list.c_str()));
+  if (skipped.empty()) return;
+  std::fflush(stdout);
+  std::fprintf(stderr, "Warning: %s: %zu result block%s match no net and %s skipped: %s\n", path, skipped.size(),
+               skipped.size() == 1 ? "" : "s", skipped.size() == 1 ? "is" : "are", list.c_str());
 }
 
 }  // namespace
@@ -233,7 +256,8 @@ void Graph::input3Dresult(const char* path) {
   // Blocks are matched to the model's nets in order: a block goes to the next net from the
   // current one on with its name (as the contest evaluator names nets), or with its id when
   // the model has no names, so that a net missing from the file does not stop the ones after
-  // it from being read. Blocks of no remaining net are skipped.
+  // it from being read. Blocks of no remaining net are skipped and named in one warning; a
+  // file none of whose blocks matches (say n<id> names against a named problem) is an error.
   const NetNames& names = netNames();
   const bool named = !nets.empty() && names.size() == nets.size();
   std::vector<std::pair<std::string_view, int>> byName;  // (name, net index), increasing
@@ -249,11 +273,14 @@ void Graph::input3Dresult(const char* path) {
   int nextNet = 0;
   bool usesH = false, usesV = false;
   int netUsingH = 0, netUsingV = 0;
+  int blocks = 0;
+  std::vector<std::pair<std::string, int>> skipped;  // (name, header line) of unmatched blocks
 
-  while (nextNet < int(nets.size())) {
+  while (true) {
     const std::string_view name = in.word();
     if (name.empty()) break;
     const int headerLine = in.line();
+    ++blocks;
     LineWords header(in.restOfLine());
     int id = 0;
     if (!parseInt(header.next(), id))
@@ -308,7 +335,10 @@ void Graph::input3Dresult(const char* path) {
         for (int x = lo; x < hi; ++x) marks.hMark[x][y] = target, marks.hLayer[x][y] = z;
       }
     }
-    if (target < 0) continue;
+    if (target < 0) {
+      skipped.emplace_back(name, headerLine);
+      continue;
+    }
     net& n = nets[std::size_t(target)];
     BFS_net(marks, n, target);
     for (const edge& e : edgesOf(n)) {
@@ -319,6 +349,7 @@ void Graph::input3Dresult(const char* path) {
     wlen2D += n.edgeCount();
     nextNet = target + 1;
   }
+  reportUnmatchedBlocks(path, !nets.empty(), blocks, skipped);
   if (usesH && usableH.empty())
     fatalError(path, format("no layer has horizontal capacity, but net %d has a horizontal wire", netUsingH));
   if (usesV && usableV.empty())

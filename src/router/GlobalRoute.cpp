@@ -15,6 +15,7 @@
 #include "router/GlobalRoute.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -30,12 +31,6 @@ namespace {
 constexpr double kMazeTimeLimit = 3000000.0;
 // ScoreNets rebuilds the maze rip-up list every this many rounds.
 constexpr int kRescoreInterval = 15;
-// Once the maze cost schedule is fixed, the stage gives up after this many rounds in a row
-// without a new lowest total overflow. A stalled design reroutes the same connections onto
-// the same edges for ever (their own edges cost them nothing, so history never rises);
-// designs that do converge find a new lowest value within a few tens of rounds.
-constexpr int kMazeStallRounds = 200;
-constexpr float kCostOffsetFloor = 10.0f;
 
 int spanX(const TwoPin& t) { return std::abs(t.p1.x - t.p2.x); }
 int spanY(const TwoPin& t) { return std::abs(t.p1.y - t.p2.y); }
@@ -164,18 +159,16 @@ void mazeStage(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, cons
   router.initialFunc_2Dmap(2);
 
   std::vector<Order> ripupList;
-  int bestOF = router.totalOF, staleRounds = 0;
+  MazeStallRule stall(params, router.totalOF);
   for (int r = 0; r < params.mazeIteration; ++r) {
     if (r % kRescoreInterval == 0) ScoreNets(router, ripupList, orders, db.nets, r);
     if (r == params.historyStartRound) router.historyOn = true;
-    // Whether this round's costs equal the previous round's: only then can a round without
-    // gain count towards a stall.
-    const bool scheduleFixed =
-        r > params.historyStartRound && r > params.costRelaxRound && router.costOffset <= kCostOffsetFloor;
+    // Only a round priced as the one before can count towards a stall.
+    const bool scheduleFixed = stall.scheduleFixed(r, router.costOffset);
     if (r >= params.costRelaxRound) {
       // Late rounds trade wirelength for overflow: no bend cost, a shrinking offset.
       router.via_cost = 0.0f;
-      router.costOffset = std::max(router.costOffset - 10.0f, kCostOffsetFloor);
+      router.costOffset = std::max(router.costOffset - 10.0f, MazeStallRule::kCostOffsetFloor);
       router.initialFunc_2Dmap(2);
     }
     std::printf("Round=%d", r);
@@ -208,11 +201,8 @@ void mazeStage(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, cons
                 maxOverflow(router), router.Wlen2D, count);
     std::fflush(stdout);
     if (router.totalOF <= params.mazeStopOverflow || seconds >= kMazeTimeLimit + 1.0) break;
-    if (router.totalOF < bestOF) {
-      bestOF = router.totalOF;
-      staleRounds = 0;
-    } else if (scheduleFixed && ++staleRounds >= kMazeStallRounds) {
-      std::printf("Maze routing stopped: no progress in %d rounds\n", kMazeStallRounds);
+    if (stall.stalled(router.totalOF, scheduleFixed)) {
+      std::printf("Maze routing stopped: no progress in %d rounds\n", MazeStallRule::kRounds);
       break;
     }
   }
@@ -270,6 +260,26 @@ int mazeLengthBound(int dx, int dy, int round, int ripupCount, int expandCenter,
   const int e = std::max(round / 2, ripupCount);
   const double f = (std::atan(double(e - expandCenter)) - std::atan(-20.0)) * expandScale + 1.0;
   return int((dx + dy) * f) + 2;
+}
+
+MazeStallRule::MazeStallRule(const parameterSet& params, int startOF)
+    : unlimited(params.mazeIteration == INT_MAX),
+      historyStartRound(params.historyStartRound),
+      costRelaxRound(params.costRelaxRound),
+      bestOF(startOF) {}
+
+bool MazeStallRule::scheduleFixed(int r, float costOffset) const {
+  return r > historyStartRound && r > costRelaxRound && costOffset <= kCostOffsetFloor;
+}
+
+bool MazeStallRule::stalled(int totalOF, bool fixedSchedule) {
+  if (!unlimited) return false;
+  if (totalOF < bestOF) {
+    bestOF = totalOF;
+    staleRounds = 0;
+    return false;
+  }
+  return fixedSchedule && ++staleRounds >= kRounds;
 }
 
 void ScoreNets(GlobalRouter& router, std::vector<Order>& ripupList, std::vector<Order>& orders, std::vector<Net>& nets,

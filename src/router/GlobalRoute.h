@@ -37,3 +37,27 @@ double postOrderScore(const TwoPin& twoPin);
 // ramp centred at expandCenter: about 1.12x for a first reroute, 4.04x at the centre,
 // at most about 7.2x (defaults), plus 2.
 int mazeLengthBound(int dx, int dy, int round, int ripupCount, int expandCenter, double expandScale);
+
+// When the maze stage gives up. Only an unlimited budget (mazeIteration INT_MAX) needs it: a
+// stalled design reroutes the same connections onto the same edges for ever (their own edges
+// cost them nothing, so history never rises). Once the round's costs equal the previous
+// round's (history on, past the relax round, the cost offset at its floor), kRounds rounds in
+// a row without a new lowest total overflow end the stage. Designs that still improve have gone
+// 169 to 406 rounds between new lows (generated tiny and small ones), so the rule can end such
+// a stage early; an explicit budget therefore runs all its rounds (or until no edge overflows).
+struct MazeStallRule {
+  static constexpr int kRounds = 200;
+  static constexpr float kCostOffsetFloor = 10.0f;
+
+  bool unlimited = false;     // the budget is mazeIteration INT_MAX (a negative value or none in the file)
+  int historyStartRound = 1;  // parameters of the cost schedule
+  int costRelaxRound = 35;
+  int bestOF = 0;       // lowest total overflow so far
+  int staleRounds = 0;  // fixed-schedule rounds since bestOF was reached
+
+  MazeStallRule(const parameterSet& params, int startOF);
+  // Whether round r prices as round r - 1 did; costOffset is the offset before this round relaxes it.
+  bool scheduleFixed(int r, float costOffset) const;
+  // Books the total overflow after a round; true when the stage is to end.
+  bool stalled(int totalOF, bool fixedSchedule);
+};

@@ -1,9 +1,11 @@
 // End-to-end runs of the executable, checked by an independent result checker.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "support/ResultChecker.h"
@@ -155,6 +157,50 @@ TEST(WholeRun, UnwritableOutputEndsWithStatusOne) {
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_EQ(r.err, "Error: " + dir.file("y.out.ofinfo") + ": cannot write\n");
   EXPECT_FALSE(readFile(dir.file("y.out")).empty());
+}
+
+// A write that fails (here past the file-size limit, where a full disk fails the same way)
+// leaves no file at its final name, neither the old one nor a cut one, and no temporary file;
+// the run still writes what fits and ends with status 1. Both pairs of writers, with only the
+// result or both files over the limit.
+TEST(WholeRun, FailedWriteLeavesNoFileAtItsName) {
+  const struct {
+    const char* name;
+    const char* rounds3D;
+    long long limit;  // bytes; the result takes about 88 kB, the report below 200 bytes
+    bool reportFits;
+  } kCases[] = {{"layer-assignment writers, result too large", "0", 16384, true},
+                {"layered writers, result too large", "1", 16384, true},
+                {"layer-assignment writers, both too large", "0", 100, false},
+                {"layered writers, both too large", "1", 100, false}};
+  const mode_t mask = umask(0);
+  umask(mask);
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    // Relative names keep the error lines short enough for the limit.
+    for (const char* table : {"POWV9.dat", "POST9.dat"})
+      std::filesystem::create_symlink(std::string(KORVANE_BINARY_DIR) + "/" + table, dir.file(table));
+    dir.write("p.set", std::string("Maze Routing Iteration = 5\nOutput Overflow Information = Yes\n") +
+                           "3D Optimization Iteration = " + c.rounds3D + "\n");
+    dir.write("x.out", "an earlier result\n");
+    dir.write("x.out.ofinfo", "an earlier report\n");
+    const RunResult r = runKorvane({"ISPD", kSource + "/examples/tiny.gr", "p.set", "x.out"}, dir.path, c.limit);
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.err, c.reportFits ? "Error: x.out: cannot write\n"
+                                  : "Error: x.out: cannot write\nError: x.out.ofinfo: cannot write\n");
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path)) names.insert(e.path().filename().string());
+    std::set<std::string> expected = {"POWV9.dat", "POST9.dat", "p.set"};
+    if (c.reportFits) {
+      expected.insert("x.out.ofinfo");
+      const std::string report = readFile(dir.file("x.out.ofinfo"));
+      EXPECT_TRUE(report.starts_with("Total overflow = ") && report.ends_with("\nend\n")) << report;
+      // Created as a plain fopen would: readable by others where the umask allows it.
+      EXPECT_EQ(std::filesystem::status(dir.file("x.out.ofinfo")).permissions(), std::filesystem::perms(0666 & ~mask));
+    }
+    EXPECT_EQ(names, expected);
+  }
 }
 
 TEST(WholeRun, MissingSteinerTablesEndTheRun) {

@@ -170,6 +170,33 @@ TEST(Input3DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
       testing::ExitedWithCode(1), "^File /nonexistent/r.out not exists!\n$");
 }
 
+// Blocks that match no net (an unknown name, a net already passed) are named in one warning
+// and the others still load; a file where no block matches, or that holds none, is refused.
+TEST(Input3DresultDeathTest, NamesBlocksThatMatchNoNetAndRefusesAFileOfNone) {
+  const std::string unknown = "netZ 5 5\n(105,205,1)-(115,205,1)\n!\n";
+  const std::string again = "netA 7 7\n(105,205,1)-(115,205,1)\n!\n";
+  const std::string withStrays = replaced(kResult, "\nnetC", "\n" + unknown + "netC") + again;
+  Graph g;
+  testing::internal::CaptureStderr();
+  readBoth(g, kProblem, withStrays);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(
+      err.starts_with("Warning: ") &&
+      err.ends_with("r.out: 2 result blocks match no net and are skipped: \"netZ\" (line 6), \"netA\" (line 13)\n"))
+      << err;
+  EXPECT_EQ(g.wlen2D, 5);  // netA and netC as without the strays
+  const Broken kRefused[] = {
+      {"ids for a named problem", "n7 7\n(105,205,2)-(135,205,2)\n!\nn9 9\n!\n",
+       "no result block names a net of the problem: \"n7\" \\(line 1\\), \"n9\" \\(line 4\\)"},
+      {"no block at all", "\n", "the file holds no result block"},
+  };
+  for (const Broken& c : kRefused) {
+    SCOPED_TRACE(c.name);
+    Graph h;
+    EXPECT_EXIT(readBoth(h, kProblem, c.text), testing::ExitedWithCode(1), std::string("Error: .*r.out: ") + c.mustSay);
+  }
+}
+
 // Random nets on three layers of pitch 2 (the reader halves units), routed and assigned: the
 // written result read back gives the same trees, layers and 2D usage.
 TEST(StandaloneReaders, RoundTripOfAnAssignedResult) {

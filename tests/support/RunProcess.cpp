@@ -1,6 +1,7 @@
 #include "support/RunProcess.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,7 +35,8 @@ std::string TempDir::write(const std::string& name, const std::string& text) con
   return p;
 }
 
-RunResult runProcess(const std::string& program, const std::vector<std::string>& args, const std::string& workDir) {
+RunResult runProcess(const std::string& program, const std::vector<std::string>& args, const std::string& workDir,
+                     long long fileSizeLimit) {
   TempDir capture;
   const std::string outPath = capture.file("stdout"), errPath = capture.file("stderr");
   const pid_t pid = fork();
@@ -44,6 +46,10 @@ RunResult runProcess(const std::string& program, const std::vector<std::string>&
     const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
     if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
+    if (fileSizeLimit >= 0) {
+      const rlimit limit{rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
+    }
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -60,6 +66,6 @@ RunResult runProcess(const std::string& program, const std::vector<std::string>&
   return r;
 }
 
-RunResult runKorvane(const std::vector<std::string>& args, const std::string& workDir) {
-  return runProcess(KORVANE_EXE, args, workDir);
+RunResult runKorvane(const std::vector<std::string>& args, const std::string& workDir, long long fileSizeLimit) {
+  return runProcess(KORVANE_EXE, args, workDir, fileSizeLimit);
 }

@@ -9,11 +9,14 @@ struct RunResult {
   std::string out, err;
 };
 
-// Runs `program` with `args` in directory `workDir` (empty: the current one).
-RunResult runProcess(const std::string& program, const std::vector<std::string>& args, const std::string& workDir = "");
+// Runs `program` with `args` in directory `workDir` (empty: the current one). A non-negative
+// `fileSizeLimit` caps, in bytes, every file the child writes (its captured output included).
+RunResult runProcess(const std::string& program, const std::vector<std::string>& args, const std::string& workDir = "",
+                     long long fileSizeLimit = -1);
 
 // Runs the Korvane executable of this build.
-RunResult runKorvane(const std::vector<std::string>& args, const std::string& workDir = "");
+RunResult runKorvane(const std::vector<std::string>& args, const std::string& workDir = "",
+                     long long fileSizeLimit = -1);
 
 // A fresh empty directory under the system temp directory, removed with its contents on destruction.
 struct TempDir {

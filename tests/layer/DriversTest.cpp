@@ -1,9 +1,11 @@
 // The whole-design drivers: their console lines byte for byte, and when the negotiation stops.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "layer/Graph.h"
 #include "support/LaTestProblem.h"
@@ -93,6 +95,39 @@ TEST(NegotiationRounds, StopWithinFortyNineOfTheInputOverflowOrAfterRoundThirtyF
     // The overflow weight grows by 0.05 in every round that ran.
     EXPECT_NEAR(g.ofCostAlpha, 0.3 + 0.05 * c.rounds, 1e-9);
   }
+}
+
+// The gap may not grow: the rounds stop right after the first one whose total overflow is
+// above the round before. One net runs from (0,0) to (3,0) with pins on layer 0, over edges
+// that other wires fill: the first on layer 0 (so the net overflows there), the other two on
+// layer 1, where they also carry history. Rounds raise the first edge's history until the net
+// takes layer 1 on all three edges, overflowing two; the printed totals must show the loop
+// going on while they do not grow and stopping at the first growth.
+TEST(NegotiationRounds, StopAfterTheFirstRoundWhoseOverflowGrew) {
+  NetDB db = makeGridDB(4, 1, {1, 1}, {0, 0});
+  addNet(db, 1, {Point(0, 0, 0), Point(3, 0, 0)});
+  routeWithLShapes(db);
+  Graph g;
+  g.initialLA(db, 1, 0.0);
+  testing::internal::CaptureStdout();
+  g.convertGRtoLA(db);
+  g.demandH.at(0, 0, 0) = 1;
+  g.demandH.at(1, 0, 1) = g.demandH.at(2, 0, 1) = 1;
+  g.historyH.at(1, 0, 0) = g.historyH.at(2, 0, 0) = 1;
+  g.inputOF = -100;  // every gap is far above 49
+  g.NVM(0, 0, 0, false);
+  const std::string log = testing::internal::GetCapturedStdout();
+  std::vector<long long> totals;
+  std::string line;
+  std::istringstream lines(log);
+  while (std::getline(lines, line)) {
+    long long total = 0;
+    if (std::sscanf(line.c_str(), "Round=%*d  time=%*f  totalOF=%lld", &total) == 1) totals.push_back(total);
+  }
+  ASSERT_GE(totals.size(), 2u) << log;
+  ASSERT_LT(totals.size(), 36u) << log;
+  for (std::size_t r = 1; r + 1 < totals.size(); ++r) EXPECT_LE(totals[r], totals[r - 1]) << "round " << r << "\n" << log;
+  EXPECT_GT(totals.back(), totals[totals.size() - 2]) << log;
 }
 
 }  // namespace

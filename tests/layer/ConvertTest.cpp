@@ -69,6 +69,8 @@ std::size_t expectedTree(const NetDB& db, const Net& n, std::vector<NodeView>& n
   return unitLayer.size();
 }
 
+// Random nets, some with extra connections that close loops or lie apart: every tree, its
+// edge layers and the 2D usage must be those of the growth above.
 TEST(TreeBuild, GrowsBreadthFirstUpRightDownLeftFromTheFirstPin) {
   std::mt19937 rng(41);
   int unitsLeftOut = 0;  // nets with a unit that closes a loop or lies apart from the first pin
@@ -77,7 +79,8 @@ TEST(TreeBuild, GrowsBreadthFirstUpRightDownLeftFromTheFirstPin) {
     NetDB db = makeGridDB(5, 5, {2, 2, 2}, {2, 2, 2});
     for (int id = 0; id < 8; ++id) {
       std::vector<Point> pins;
-      for (int p = 0; p < 2 + int(rng() % 5); ++p) pins.push_back(Point(int(rng() % 5), int(rng() % 5), int(rng() % 3)));
+      for (int p = 0; p < 2 + int(rng() % 5); ++p)
+        pins.push_back(Point(int(rng() % 5), int(rng() % 5), int(rng() % 3)));
       addNet(db, id, pins);
     }
     routeWithLShapes(db);
@@ -158,7 +161,8 @@ TEST(TreeBuild, PinsOnSeveralLayersOfOneTileSpanThoseLayers) {
       for (const node& nd : g.nodesOf(g.nets[std::size_t(s.net)])) {
         if (std::pair(nd.x, nd.y) != s.tile) continue;
         EXPECT_TRUE(nd.isPin);
-        EXPECT_EQ((std::pair<int, int>(nd.pinMinLayer, nd.pinMaxLayer)), std::pair(s.pinMin, s.pinMax)) << "net " << s.net;
+        EXPECT_EQ((std::pair<int, int>(nd.pinMinLayer, nd.pinMaxLayer)), std::pair(s.pinMin, s.pinMax))
+            << "net " << s.net;
       }
     }
     testing::internal::CaptureStdout();
@@ -199,8 +203,8 @@ TEST(Conversion, ConnectionThatLostAUnitIsSentToRerouting) {
   EXPECT_TRUE(a.needRoute);
   EXPECT_FALSE(b.needRoute);
   EXPECT_EQ(steps(a.path), (std::vector<Step>{{0, 0, 0, 2}, {0, 0, 1, 1}, {1, 1, 2, 0}, {1, 2, 1, 2}, {1, 2, 0, 2}}));
-  EXPECT_EQ(steps(b.path), (std::vector<Step>{{0, 0, 0, 2}, {0, 0, 1, 2}, {0, 0, 2, 0}, {0, 1, 1, 2}, {0, 1, 1, 1},
-                                              {1, 1, 0, 2}}));
+  EXPECT_EQ(steps(b.path),
+            (std::vector<Step>{{0, 0, 0, 2}, {0, 0, 1, 2}, {0, 0, 2, 0}, {0, 1, 1, 2}, {0, 1, 1, 1}, {1, 1, 0, 2}}));
 }
 
 }  // namespace

@@ -126,7 +126,8 @@ TEST(NegotiationRounds, StopAfterTheFirstRoundWhoseOverflowGrew) {
   }
   ASSERT_GE(totals.size(), 2u) << log;
   ASSERT_LT(totals.size(), 36u) << log;
-  for (std::size_t r = 1; r + 1 < totals.size(); ++r) EXPECT_LE(totals[r], totals[r - 1]) << "round " << r << "\n" << log;
+  for (std::size_t r = 1; r + 1 < totals.size(); ++r)
+    EXPECT_LE(totals[r], totals[r - 1]) << "round " << r << "\n" << log;
   EXPECT_GT(totals.back(), totals[totals.size() - 2]) << log;
 }
 

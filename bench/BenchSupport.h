@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <string>
 
+#include "Parser.h"
 #include "db/NetDB.h"
+#include "db/parameterSet.h"
 #include "support/LaTestProblem.h"
 #include "support/ResultChecker.h"
 
@@ -22,15 +24,17 @@ inline long peakMegabytes() {
   return u.ru_maxrss / 1024;
 }
 
-// Reads the problem into db and gives every connection an L-shaped path; false (with the
-// reason on stderr) when the file cannot be read.
+// Reads the problem for the checker and, with the router's own reader (default parameters), into
+// db, and gives every connection an L-shaped path; false (with the reason on stderr) when the
+// checker cannot read the file. The router's reader ends the run on bad input.
 inline bool loadLShapeRouted(const char* path, GrProblem& problem, NetDB& db) {
   std::string error;
   if (!readGrProblem(path, problem, error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return false;
   }
-  fillNetDB(problem, db);
+  parameterSet params;
+  Input_ISPD(path, db, params);
   routeWithLShapes(db);
   return true;
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the build and test tools on a Debian machine when any is missing (needs root).
+# Installs the build, test and benchmark tools on a Debian machine when any is missing (needs root).
 set -euo pipefail
 need=()
 command -v cmake >/dev/null || need+=(cmake)
@@ -8,6 +8,7 @@ command -v make >/dev/null || need+=(make)
 command -v python3 >/dev/null || need+=(python3)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/include/gmock/gmock.h ] || need+=(libgmock-dev)
+[ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
 if [ ${#need[@]} -gt 0 ]; then
   if [ "$(id -u)" != 0 ]; then
     echo "missing packages: ${need[*]} (run as root or install them)" >&2

@@ -1,6 +1,5 @@
 #!/bin/sh
-# Builds the antenna benchmark against build/libkorvane.a (release build first) and runs it on
-# a generated problem.
+# Builds the antenna benchmark in build/ (configure it first) and runs it on a generated problem.
 #   bench/layer/antenna.sh <profile> <algorithm 2|3> <antennaMaxLen> <aaPruneMode> <alBinSize> [seed]
 set -e
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -9,8 +8,6 @@ out=$root/build/bench-layer; mkdir -p "$out"
 gen=$root/tools/gen_gr.py
 gr=$out/$profile-$seed.gr
 [ -f "$gr" ] || python3 "$gen" --profile "$profile" --seed "$seed" --quiet --out "$gr"
-g++ -std=c++20 -O2 -ffp-contract=off -DKORVANE_SOURCE_DIR="\"$root\"" -I"$root/src" -I"$root/tests" -I"$root/bench" \
-  "$root/bench/layer/AntennaBench.cpp" "$root/tests/support/LaTestProblem.cpp" "$root/tests/support/ResultChecker.cpp" \
-  "$root/build/libkorvane.a" -o "$out/AntennaBench"
-/usr/bin/time -f "process: %e s wall, %M KB peak" "$out/AntennaBench" "$gr" "$algo" "$limit" "$mode" "$bins" \
+cmake --build "$root/build" --target AntennaBench >/dev/null
+/usr/bin/time -f "process: %e s wall, %M KB peak" "$root/build/bench/AntennaBench" "$gr" "$algo" "$limit" "$mode" "$bins" \
   "$out/$profile-$seed-antenna.txt"

@@ -4,8 +4,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${BUILD:-$root/build}"
-[ -f "$build/libkorvane.a" ] || { cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release && cmake --build "$build" -j 4 --target korvane; }
-cmake --build "$build" -j 4 --target korvane >/dev/null
-exe="$build/bench-router-memory"
-c++ -std=c++20 -O2 -ffp-contract=off -I"$root/src" "$root/bench/router/RouterMemory.cpp" "$build/libkorvane.a" -o "$exe"
+[ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
+cmake --build "$build" -j 4 --target RouterMemory >/dev/null
+exe="$build/bench/RouterMemory"
 /usr/bin/time -v "$exe" "$@" 2>&1 | grep -E "^(grid|sizeof|router|resident|check)|Maximum resident"

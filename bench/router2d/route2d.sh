@@ -14,9 +14,8 @@ profiles=${*:-small medium adaptec1-like}
 cache=${KORVANE_BENCH_CACHE:-/tmp/korvane-bench}
 mkdir -p "$cache"
 
-cmake --build "$build" --target korvane steiner_tables >/dev/null 2>&1 || cmake --build "$build" --target korvane >/dev/null
-exe=$build/route2d_bench
-c++ -std=c++20 -O2 -ffp-contract=off -I"$src/src" "$here/route2d_bench.cpp" "$build/libkorvane.a" -o "$exe"
+cmake --build "$build" --target route2d_bench steiner_tables >/dev/null 2>&1 || cmake --build "$build" --target route2d_bench >/dev/null
+exe=$build/bench/route2d_bench
 
 set_file=$cache/route2d.set
 cat > "$set_file" <<SET

@@ -1,6 +1,6 @@
 #!/bin/sh
-# Builds the layered-stage benchmark against build/libkorvane.a (release build first:
-# cmake -S . -B build -G Ninja && cmake --build build) and runs it on a generated problem.
+# Builds the layered-stage benchmark in build/ (configure it first:
+# cmake -S . -B build -DCMAKE_BUILD_TYPE=Release) and runs it on a generated problem.
 #   bench/router3d/run.sh <profile> [rounds] [seed]     e.g. bench/router3d/run.sh medium 3
 # The stage's console lines go to <out>/<profile>-<seed>-3d.log; per-step times, peak memory
 # and the checker's verdict are printed.
@@ -54,9 +54,7 @@ fi
 
 profile=${1:-small}; rounds=${2:-3}; seed=${3:-1}
 gr=$(problem "$profile" "$seed")
-g++ -std=c++20 -O2 -ffp-contract=off -DKORVANE_SOURCE_DIR="\"$root\"" -I"$root/src" -I"$root/tests" -I"$root/bench" \
-  "$root/bench/router3d/Route3DBench.cpp" "$root/tests/support/LaTestProblem.cpp" \
-  "$root/tests/support/ResultChecker.cpp" "$root/build/libkorvane.a" -o "$out/Route3DBench"
+cmake --build "$root/build" --target Route3DBench >/dev/null
 log=$out/$profile-$seed-3d.log
-/usr/bin/time -f "process: %e s wall, %M KB peak" "$out/Route3DBench" "$gr" "$rounds" "$out/$profile-$seed-3d" > "$log"
+/usr/bin/time -f "process: %e s wall, %M KB peak" "$root/build/bench/Route3DBench" "$gr" "$rounds" "$out/$profile-$seed-3d" > "$log"
 grep -E "3D Routing costs|Layer Assignment costs|^totalOF=" "$log"

@@ -232,4 +232,92 @@ TEST(AntennaDP, MatchesBruteForceInEveryPruningMode) {
   EXPECT_GT(withBreaks, 20);
 }
 
+// The drivers with the antenna flag set, on designs with room on every layer ("room") and on
+// designs whose vertical wires can only use layer 0, where a wire climbing from a pin cannot
+// break ("no break"). Every net ends assigned on usable layers with its demand booked once.
+// Negotiation solves each net longer than the limit by the antenna rule when it can (the
+// layers admissible with the breaks it reports; on "no break" designs some cannot be, and
+// fall back to the plain programme) and every other net by the plain one (no breaks); the
+// net-by-net driver's second pass is plain whatever the flag, so no net keeps a break.
+TEST(AntennaDrivers, LongNetsMeetTheLimitOrFallBackToThePlainProgramme) {
+  const struct {
+    const char* name;
+    void (Graph::*driver)(int, int, int, bool);
+    int pruneMode;
+    bool room;
+  } kRuns[] = {{"negotiation, pairwise pruning, room", &Graph::NVM, 1, true},
+               {"negotiation, bins with dominance, room", &Graph::NVM, 3, true},
+               {"negotiation, pairwise pruning, no break", &Graph::NVM, 1, false},
+               {"net by net, pairwise pruning, room", &Graph::COLA, 1, true},
+               {"net by net, bins then pairwise, no break", &Graph::COLA, 2, false}};
+  const double kLimit = 2.0;
+  std::mt19937 rng(5);
+  for (const auto& r : kRuns) {
+    SCOPED_TRACE(r.name);
+    int admissible = 0, fellBack = 0, withBreaks = 0;
+    for (int design = 0; design < 6; ++design) {
+      SCOPED_TRACE(design);
+      // More tracks than nets: nothing ever overflows.
+      NetDB db = r.room ? makeGridDB(4, 4, {20, 20, 20}, {20, 20, 20}) : makeGridDB(4, 4, {20, 20, 20}, {20, 0, 0});
+      for (int id = 0; id < 10; ++id) {
+        std::vector<Point> pins;
+        for (int p = 0; p < 2 + int(rng() % 3); ++p) pins.push_back(Point(int(rng() % 4), int(rng() % 4), 0));
+        addNet(db, id, pins);
+      }
+      routeWithLShapes(db);
+      Graph g;
+      buildTrees(g, db);
+      g.antennaMaxLen = kLimit;
+      // Which long nets the antenna programme can solve at all: that depends on the tree and the
+      // usable layers, not on the grids.
+      std::vector<bool> solvable(g.nets.size(), false);
+      {
+        Graph probe = g;
+        probe.aaPruneMode = 1;
+        testing::internal::CaptureStdout();
+        for (std::size_t i = 0; i < probe.nets.size(); ++i) {
+          if (double(probe.nets[i].edgeCount()) <= kLimit) continue;
+          solvable[i] = probe.singleNetLA(probe.nets[i], true);
+          if (solvable[i]) probe.ripUp(probe.nets[i]);
+        }
+        testing::internal::GetCapturedStdout();
+      }
+      testing::internal::CaptureStdout();
+      (g.*r.driver)(1, 40, r.pruneMode, true);
+      testing::internal::GetCapturedStdout();
+      LayerGrid<int> demandH = g.demandH, demandV = g.demandV;
+      demandH.fill(0), demandV.fill(0);
+      for (std::size_t i = 0; i < g.nets.size(); ++i) {
+        const net& n = g.nets[i];
+        std::vector<int> layers;
+        for (const edge& e : g.edgesOf(n)) {
+          const std::vector<int>& usable = g.usableLayers(e.hori);
+          ASSERT_NE(std::find(usable.begin(), usable.end(), e.layer), usable.end()) << "net " << i;
+          (e.hori ? demandH : demandV).at(e.x, e.y, e.layer) += 1;
+          layers.push_back(e.layer);
+        }
+        const bool byAntennaRule = r.driver == &Graph::NVM && solvable[i];
+        if (byAntennaRule) {
+          EXPECT_TRUE(admissibleWith(g, n, layers, n.antennaBreaks)) << "net " << i;
+          ++admissible;
+        } else {
+          EXPECT_EQ(n.antennaBreaks, 0) << "net " << i;
+        }
+        fellBack += double(n.edgeCount()) > kLimit && !solvable[i];
+        withBreaks += n.antennaBreaks > 0;
+      }
+      EXPECT_EQ(g.demandH.cells, demandH.cells);
+      EXPECT_EQ(g.demandV.cells, demandV.cells);
+    }
+    // Each kind of net was really met.
+    if (r.driver == &Graph::NVM) {
+      EXPECT_GT(withBreaks, 20);
+      EXPECT_GT(admissible, 20);
+    }
+    if (!r.room) {
+      EXPECT_GT(fellBack, 3);
+    }
+  }
+}
+
 }  // namespace

@@ -25,11 +25,10 @@ TEST(RunParameters, DefaultsOverwriteEveryField) {
   db.gridX = 7;
   setDefaultParameter(db, p);
   EXPECT_EQ(db.gridX, 7);
-  const int ints[] = {p.ignoredNetThreshold,  p.layerAssignAlgo,   p.patternIteration,
-                      p.monotonicIteration,   p.mazeIteration,     p.overflowElimIteration,
-                      p.postRoutingIteration, p.optimization3DIteration, p.historyStartRound,
-                      p.mazeStopOverflow,     p.costRelaxRound,    p.historyCostMode,
-                      p.wirelengthParam,      p.expandCenter};
+  const int ints[] = {p.ignoredNetThreshold, p.layerAssignAlgo,       p.patternIteration,     p.monotonicIteration,
+                      p.mazeIteration,       p.overflowElimIteration, p.postRoutingIteration, p.optimization3DIteration,
+                      p.historyStartRound,   p.mazeStopOverflow,      p.costRelaxRound,       p.historyCostMode,
+                      p.wirelengthParam,     p.expandCenter};
   const int expected[] = {INT_MAX, 1, 2, 3, INT_MAX, 4, 2, 0, 1, 0, 35, 1, 200, 9};
   for (std::size_t i = 0; i < std::size(expected); ++i) EXPECT_EQ(ints[i], expected[i]) << "field " << i;
   EXPECT_EQ(p.viaCost, 1);

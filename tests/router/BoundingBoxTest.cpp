@@ -30,7 +30,8 @@ TEST(SearchBox, MembershipAndDistanceMatchItsTiles) {
         SCOPED_TRACE(testing::Message() << "box " << k << " point (" << x << "," << y << ")");
         int nearest = INT_MAX;
         for (int tx = box.ll.x; tx <= box.ur.x; ++tx)
-          for (int ty = box.ll.y; ty <= box.ur.y; ++ty) nearest = std::min(nearest, std::abs(tx - x) + std::abs(ty - y));
+          for (int ty = box.ll.y; ty <= box.ur.y; ++ty)
+            nearest = std::min(nearest, std::abs(tx - x) + std::abs(ty - y));
         ASSERT_EQ(box.inside(x, y), tileOf(x, y));
         ASSERT_EQ(box.inside(Point(x, y)), tileOf(x, y));
         ASSERT_EQ(box.inside(RPoint(x, y, 3, 1)), tileOf(x, y));
@@ -46,8 +47,8 @@ TEST(SearchBox, MembershipAndDistanceMatchItsTiles) {
   }
 }
 
-// Growing an empty box by grid points (never negative) gives their bounds; a list sets the box to its own bounds, whatever
-// the box held before, and an empty list leaves it.
+// Growing an empty box by grid points (never negative) gives their bounds; a list sets the box to its own bounds,
+// whatever the box held before, and an empty list leaves it.
 TEST(SearchBox, GrowsToTheBoundsOfItsPoints) {
   std::mt19937 rng(9);
   for (int k = 0; k < 100; ++k) {
@@ -58,7 +59,8 @@ TEST(SearchBox, GrowsToTheBoundsOfItsPoints) {
     for (const Point& p : pts) grown.Bondary(p.x, p.y);
     listed.Bondary(pts);
     Point lo(INT_MAX, INT_MAX), hi(INT_MIN, INT_MIN);
-    for (const Point& p : pts) lo = Point(std::min(lo.x, p.x), std::min(lo.y, p.y)), hi = Point(std::max(hi.x, p.x), std::max(hi.y, p.y));
+    for (const Point& p : pts)
+      lo = Point(std::min(lo.x, p.x), std::min(lo.y, p.y)), hi = Point(std::max(hi.x, p.x), std::max(hi.y, p.y));
     const auto bounds = std::tuple(lo.x, lo.y, hi.x, hi.y);
     auto of = [](const BoundingBox& b) { return std::tuple(b.ll.x, b.ll.y, b.ur.x, b.ur.y); };
     EXPECT_EQ(of(grown), bounds) << "box " << k;

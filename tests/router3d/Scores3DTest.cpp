@@ -50,7 +50,8 @@ TEST(LayeredMapCheck, ReportsChangedEntriesInNodeOrder) {
   r->grid.usage3D.at(1, 2, 0).x = 12;
   testing::internal::CaptureStdout();
   r->check3DCost(0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR GlobalRouter 698    func_map[15].x=1000.250 cost=40000000.000\n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "ERROR GlobalRouter 698    func_map[15].x=1000.250 cost=40000000.000\n");
 }
 
 // Statistics of a layered path from p1 on layer 1 to p2 on layer 2, vias skipped: wire units

@@ -85,7 +85,8 @@ Tree handTree() {
 TEST(TreePrinting, PlotGivesOneSegmentPerBranch) {
   testing::internal::CaptureStdout();
   plottree(handTree());
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "0 0\n2000000 0\n\n7654321 0\n2000000 0\n\n2000000 1234567\n2000000 0\n\n"
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "0 0\n2000000 0\n\n7654321 0\n2000000 0\n\n2000000 1234567\n2000000 0\n\n"
             "2000000 0\n2000000 0\n\n");
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <sstream>
 #include <vector>
 
 #include "db/NetDB.h"
@@ -75,6 +76,13 @@ TEST(NetOrders, IdOrderAndPinCountThenSpread) {
     EXPECT_EQ(p.first < p.second, p.less);
     EXPECT_EQ(p.second < p.first, p.greater);
   }
+}
+
+// A tile prints as (x,y); an edge or via as h or v (hori 0) before its tile; z is not shown.
+TEST(GeometryPrinting, TilesAndEdgesAsText) {
+  std::ostringstream os;
+  os << Point(3, -4, 2) << RPoint() << RPoint(1, 2, 5, 1) << RPoint(7, 8, 0, 2) << RPoint(0, 9, 1, 0);
+  EXPECT_EQ(os.str(), "(3,-4)v(0,0)h(1,2)h(7,8)v(0,9)");
 }
 
 TEST(TimeReports, TheDeviceReportPrintsNothing) {

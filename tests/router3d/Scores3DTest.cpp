@@ -92,6 +92,10 @@ TEST(LayeredPathScore, SumsTheMapMemberOfEachUnit) {
   t.overflow = 3;
   EXPECT_EQ(r->PathScore3D(&t, net), 2373.0f);
   EXPECT_EQ(t.overflow, 0);
+  // The planar score reads the planar map on layer 0 and the layered map above it.
+  r->grid.func_2Dmap[1].x = 0.5f;
+  t.path = {RPoint(1, 0, 1, 1), RPoint(1, 0, 0, 1)};
+  EXPECT_EQ(r->PathScore(&t, net), 13.5f);
 }
 
 }  // namespace

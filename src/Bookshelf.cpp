@@ -311,10 +311,10 @@ void read_place_file(const char* path, std::vector<placeCell>& cells, int oNodeC
 namespace {
 
 // The route file's section keywords; each may appear once.
-constexpr std::string_view kRouteKeywords[] = {
-    "Grid",           "VerticalCapacity", "HorizontalCapacity", "MinWireWidth",     "MinWireSpacing",
-    "ViaSpacing",     "GridOrigin",       "TileSize",           "BlockagePorosity", "NumNiTerminals",
-    "NumBlockageNodes", "NumEdgeCapacityAdjustments"};
+constexpr std::string_view kRouteKeywords[] = {"Grid",           "VerticalCapacity", "HorizontalCapacity",
+                                               "MinWireWidth",   "MinWireSpacing",   "ViaSpacing",
+                                               "GridOrigin",     "TileSize",         "BlockagePorosity",
+                                               "NumNiTerminals", "NumBlockageNodes", "NumEdgeCapacityAdjustments"};
 
 struct RouteReader {
   TextInput& in;
@@ -448,7 +448,7 @@ void read_route_file(const char* path, std::vector<placeCell>& cells, NetDB& db,
   std::printf("read %s\n", path);
   RouteReader r{in, cells, db, oNodeCount};
   int keywordLine[std::size(kRouteKeywords)] = {};  // where each section began; 0: not yet
-  bool started = false;                              // a header or keyword has been read
+  bool started = false;                             // a header or keyword has been read
   while (true) {
     const std::string_view w = in.word();
     if (w.empty()) break;

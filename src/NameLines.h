@@ -43,6 +43,6 @@ class NameLines {
   }
 
   NetNames names;
-  std::vector<int> lines;             // lines[i]: where names[i] was met
-  std::vector<std::uint32_t> slots;   // name number + 1; 0 is an empty slot
+  std::vector<int> lines;            // lines[i]: where names[i] was met
+  std::vector<std::uint32_t> slots;  // name number + 1; 0 is an empty slot
 };

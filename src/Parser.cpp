@@ -195,7 +195,9 @@ bool layerRangeTail(std::string_view rest) {
   auto number = [&] {
     atEnd();
     const std::size_t s = p;
-    auto numeric = [](char c) { return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E'; };
+    auto numeric = [](char c) {
+      return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
+    };
     while (p < rest.size() && numeric(rest[p])) ++p;
     return rest.substr(s, p - s);
   };
@@ -320,8 +322,7 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
     if (pins < 0) in.fail(format("pin count %d is negative", pins));
     headerInt("the net's minimum width");
     if (!layerRangeTail(in.restOfLine()))  // no stage uses the range and weight
-      in.failAt(headerLine, "expected nothing or a layer range \"[ lo : hi ] @ weight\" after the net header's four "
-                            "fields");
+      in.failAt(headerLine, "expected nothing or a layer range \"[ lo : hi ] @ weight\" after the net header");
     if (const int first = names.firstLine(name, headerLine))
       in.failAt(headerLine, format("net name %s was given to the net of line %d already", quoted(name).c_str(), first));
     current.pins2D.clear();
@@ -401,6 +402,6 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
   }
   in.skipBlankLines();
   if (!in.atEnd())
-    in.fail(format("expected the end of the file after the %d capacity adjustments that line %d announces",
-                   adjustments, adjustmentLine));
+    in.fail(format("expected the end of the file after the %d capacity adjustments that line %d announces", adjustments,
+                   adjustmentLine));
 }

@@ -68,7 +68,8 @@ const Fault kFaults[] = {
      "line 12: expected nothing after the last pin"},
     {"adjustment beyond the count", "tiny.gr", "", head + oneNet + "1\n0 0 1 1 0 1 2\n0 1 1 1 1 1 2\n",
      "line 16: expected the end of the file after the 1 capacity adjustments that line 14 announces"},
-    {"text after the last adjustment", "tiny.gr", "", head + oneNet + "0\n\nend\n", "line 16: expected the end of the file"},
+    {"text after the last adjustment", "tiny.gr", "", head + oneNet + "0\n\nend\n",
+     "line 16: expected the end of the file"},
     {"net name given twice", "tiny.gr", "", head + "num net 2\nn 1 2 1\n5 5 1\n15 5 1\nn 2 2 1\n5 15 1\n15 15 1\n",
      "line 13: net name \"n\" was given to the net of line 10 already"},
     {"via cost 0", "tiny.set", "", "Via cost = 0", "set Via cost = 0\nVia cost is out of a reasonable range\n"},
@@ -121,7 +122,8 @@ const Fault kFaults[] = {
     {"placement name without a number", "tiny.pl", "o1 113", "oX 113", "node \"oX\""},
     {"placement line without its node name", "tiny.pl", "o1 113", "113", "line 4: expected a node name"},
     {"shapes file ends before its announced nodes", "tiny.shapes", "NumNonRectangularNodes : 1",
-     "NumNonRectangularNodes : 2", "line 7: the file ends after 1 of the 2 non-rectangular nodes that line 2 announces"},
+     "NumNonRectangularNodes : 2",
+     "line 7: the file ends after 1 of the 2 non-rectangular nodes that line 2 announces"},
     {"layer list before the grid", "tiny.route", "Grid : 4 3 2\nVerticalCapacity : 0 32",
      "VerticalCapacity : 0 32\nGrid : 4 3 2", "\"VerticalCapacity\" before \"Grid\""},
     {"no grid at all", "tiny.route",
@@ -223,9 +225,9 @@ TEST(TextFiles, NulByteEndsTheRunNamingItsLine) {
     const char* file;
     const char* word;  // the NUL goes after its first character
     int line;
-  } kCases[] = {{"tiny.gr", "n7", 14},     {"tiny.set", "Via", 2},         {"tiny.aux", "tiny.nets", 1},
-                {"tiny.nodes", "o2", 7},   {"tiny.shapes", "Shape_1", 6}, {"tiny.route", "o1", 20},
-                {"tiny.pl", "p0", 6},      {"tiny.nets", "n7", 13}};
+  } kCases[] = {{"tiny.gr", "n7", 14},   {"tiny.set", "Via", 2},        {"tiny.aux", "tiny.nets", 1},
+                {"tiny.nodes", "o2", 7}, {"tiny.shapes", "Shape_1", 6}, {"tiny.route", "o1", 20},
+                {"tiny.pl", "p0", 6},    {"tiny.nets", "n7", 13}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.file);
     TempDir dir;

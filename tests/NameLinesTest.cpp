@@ -20,4 +20,13 @@ TEST(NameLines, FindsEveryRepeatWithItsFirstLine) {
   EXPECT_EQ(names.firstLine("", 4), 1);
 }
 
+// n15748 and n33700 share the low half of their hash, which the table keeps as a tag: only the
+// names themselves can tell them apart.
+TEST(NameLines, TellsApartNamesOfEqualHashTags) {
+  NameLines names;
+  EXPECT_EQ(names.firstLine("n15748", 1), 0);
+  EXPECT_EQ(names.firstLine("n33700", 2), 0);
+  EXPECT_EQ(names.firstLine("n33700", 3), 2);
+}
+
 }  // namespace

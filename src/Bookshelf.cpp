@@ -15,10 +15,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <string_view>
 
 #include "BlockageModel.h"
+#include "NameLines.h"
 #include "Parser.h"
 #include "PinSet.h"
 #include "TextInput.h"
@@ -229,15 +231,21 @@ void read_shape_file(const char* path, std::vector<placeCell>& cells) {
   TextInput in;
   openOrExit(in, path);
   std::printf("read %s\n", path);
+  int announced = 0, countLine = 0;  // "NumNonRectangularNodes"
+  int records = 0;
   while (true) {
     const std::string_view w = in.word();
     if (w.empty()) break;
     if (w == "NumNonRectangularNodes") {
+      if (countLine > 0) in.fail(format("a second \"NumNonRectangularNodes\" line; the first is line %d", countLine));
+      countLine = in.line();
       in.requireWord("\":\" after NumNonRectangularNodes");
-      in.requireInt("the non-rectangular node count");
-    } else if (w[0] == 'o' || w[0] == 'A') {
+      announced = in.requireInt("the non-rectangular node count");
+    } else if (w[0] == 'o' || w[0] == 'A' || w[0] == 'p') {
       const int line = in.line();
-      placeCell& cell = namedNode(in, line, cells, w, 0);
+      // A p-node (a terminal) blocks nothing: its record is read and dropped.
+      placeCell* cell = w[0] == 'p' ? nullptr : &namedNode(in, line, cells, w, 0);
+      ++records;
       in.requireWord("\":\" after the node name");
       const int m = in.requireInt("the rectangle count");
       if (m < 0) in.failAt(line, format("rectangle count %d is negative", m));
@@ -257,12 +265,14 @@ void read_shape_file(const char* path, std::vector<placeCell>& cells) {
           in.failAt(at, format("rectangle has a negative size %d x %d", r.width, r.height));
         rects.push_back(r);
       }
-      cell.shapes = std::move(rects);  // a node listed again keeps its last list
+      if (cell) cell->shapes = std::move(rects);  // a node listed again keeps its last list
     } else {
-      // Comments, the header and records of p-nodes (which block nothing).
-      in.restOfLine();
+      in.restOfLine();  // comments and the header
     }
   }
+  if (records < announced)
+    in.fail(format("the file ends after %d of the %d non-rectangular nodes that line %d announces", records, announced,
+                   countLine));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -286,6 +296,9 @@ void read_place_file(const char* path, std::vector<placeCell>& cells, int oNodeC
       }
       cell.x = int(v[0]);  // truncation toward zero
       cell.y = int(v[1]);
+    } else if (double number = 0.0; parseDouble(w, number)) {
+      // Coordinates without a name: the node they were meant for would stay where it was.
+      in.fail(format("expected a node name before the coordinates, found %s", quoted(w).c_str()));
     }
     // The rest of a node line (orientation, /FIXED), comments and the header.
     in.restOfLine();
@@ -297,6 +310,12 @@ void read_place_file(const char* path, std::vector<placeCell>& cells, int oNodeC
 
 namespace {
 
+// The route file's section keywords; each may appear once.
+constexpr std::string_view kRouteKeywords[] = {"Grid",           "VerticalCapacity", "HorizontalCapacity",
+                                               "MinWireWidth",   "MinWireSpacing",   "ViaSpacing",
+                                               "GridOrigin",     "TileSize",         "BlockagePorosity",
+                                               "NumNiTerminals", "NumBlockageNodes", "NumEdgeCapacityAdjustments"};
+
 struct RouteReader {
   TextInput& in;
   std::vector<placeCell>& cells;
@@ -305,6 +324,9 @@ struct RouteReader {
   int oNodeCount;
   bool gridSeen = false;
   int spacingLine = 0;  // where the pitches are complete
+  // The record section just read, for naming it when more records follow than it announced.
+  std::string_view recordsKeyword = {};
+  int recordsCount = 0, recordsLine = 0;
 
   void requireGrid(std::string_view keyword) {
     if (!gridSeen) in.fail(format("%s before \"Grid\"", quoted(keyword).c_str()));
@@ -340,8 +362,11 @@ struct RouteReader {
   // The record count of a section; sections need the grid for their layer checks.
   int sectionCount(std::string_view keyword) {
     requireGrid(keyword);
+    recordsLine = in.line();
     const int n = in.requireInt("a record count");
     if (n < 0) in.fail(format("%s count %d is negative", std::string(keyword).c_str(), n));
+    recordsKeyword = keyword;
+    recordsCount = n;
     return n;
   }
 
@@ -424,17 +449,34 @@ void read_route_file(const char* path, std::vector<placeCell>& cells, NetDB& db,
   openOrExit(in, path);
   std::printf("read %s\n", path);
   RouteReader r{in, cells, db, params, oNodeCount};
+  int keywordLine[std::size(kRouteKeywords)] = {};  // where each section began; 0: not yet
+  bool started = false;                             // a header or keyword has been read
   while (true) {
     const std::string_view w = in.word();
     if (w.empty()) break;
-    const bool keyword = w == "Grid" || w == "VerticalCapacity" || w == "HorizontalCapacity" || w == "MinWireWidth" ||
-                         w == "MinWireSpacing" || w == "ViaSpacing" || w == "GridOrigin" || w == "TileSize" ||
-                         w == "BlockagePorosity" || w == "NumNiTerminals" || w == "NumBlockageNodes" ||
-                         w == "NumEdgeCapacityAdjustments";
-    if (!keyword) {
-      in.restOfLine();  // comments, the header and unknown keywords
+    if (w[0] == '#') {
+      in.restOfLine();
       continue;
     }
+    const auto* k = std::find(std::begin(kRouteKeywords), std::end(kRouteKeywords), w);
+    if (k == std::end(kRouteKeywords)) {
+      // Only the header ("route 1.0") may stand outside a section: a misspelt keyword or a
+      // record beyond its section's count would otherwise lose data without a word.
+      if (w == "route" && !started) {
+        started = true;
+        in.restOfLine();
+        continue;
+      }
+      const std::string what = format("%s is not a keyword of the route file", quoted(w).c_str());
+      if (r.recordsKeyword.empty()) in.fail(what);
+      in.fail(format("%s, and the %d records that %s announces at line %d end before it", what.c_str(), r.recordsCount,
+                     quoted(r.recordsKeyword).c_str(), r.recordsLine));
+    }
+    started = true;
+    r.recordsKeyword = {};
+    int& first = keywordLine[k - std::begin(kRouteKeywords)];
+    if (first > 0) in.fail(format("a second %s line; the first is line %d", quoted(w).c_str(), first));
+    first = in.line();
     in.requireWord(format("\":\" after %.*s", int(w.size()), w.data()).c_str());
     if (w == "Grid") {
       r.grid();
@@ -486,6 +528,7 @@ struct NetReader {
   Net current;
   PinSet seen3D, seen2D;
   std::string name;  // of the net being read
+  NameLines names;
 
   std::string_view recordLine(int& line, const char* what) {
     std::string_view text;
@@ -531,6 +574,8 @@ struct NetReader {
     name.clear();
     for (const char c : s.since(nameStart))
       if (!LineScan::isBlank(c)) name.push_back(c);
+    if (const int first = names.firstLine(name, line))
+      in.failAt(line, format("net name %s was given to the net of line %d already", quoted(name).c_str(), first));
     if (degree < 0) in.failAt(line, format("net degree %d is negative", degree));
     current.id = id;
     current.pins2D.clear();
@@ -568,27 +613,30 @@ void read_net_file(const char* path, std::vector<placeCell>& cells, NetDB& db, p
   db.pinCount.assign(std::size_t(db.gridX), std::vector<int>(std::size_t(db.gridY), 0));
   db.nets.clear();
   db.netNames.clear();
-  NetReader r{in, cells, db, params, oNodeCount, Net(), PinSet(), PinSet(), std::string()};
-  int netCount = -1;
+  NetReader r{in, cells, db, params, oNodeCount, Net(), PinSet(), PinSet(), std::string(), NameLines()};
+  int netCount = -1, countLine = 0;
   bool netsRead = false;
   while (true) {
     const std::string_view w = in.word();
     if (w.empty()) break;
-    if (w == "NumNets") {
+    if (netsRead && w[0] != '#') {
+      in.fail(format("%s follows the %d nets that line %d announces; expected the end of the file", quoted(w).c_str(),
+                     netCount, countLine));
+    } else if (w == "NumNets") {
       if (netCount >= 0) in.fail("a second \"NumNets\" line");
+      countLine = in.line();
       in.requireWord("\":\" after NumNets");
       netCount = in.requireInt("the net count");
       if (netCount < 0) in.fail(format("net count %d is negative", netCount));
     } else if (w == "NumPins") {
       if (netCount < 0) in.fail("\"NumPins\" before \"NumNets\"");
-      if (netsRead) in.fail("a second \"NumPins\" line");
       in.requireWord("\":\" after NumPins");
       in.requireInt("the pin count");
       in.restOfLine();
       for (int n = 0; n < netCount; ++n) r.net();
       netsRead = true;
     } else {
-      in.restOfLine();  // comments, the header and whatever follows the nets
+      in.restOfLine();  // comments and the header
     }
   }
   if (!netsRead) in.fail("no \"NumNets\" and \"NumPins\" lines before the end of the file");

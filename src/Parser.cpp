@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "NameLines.h"
 #include "PinSet.h"
 #include "TextInput.h"
 #include "db/NetDB.h"
@@ -149,6 +150,8 @@ namespace {
 // Layer assignment stores a layer in 8 signed bits.
 constexpr int kMaxLayers = 127;
 
+std::string quoted(std::string_view w) { return "\"" + std::string(w) + "\""; }
+
 // Per-layer list: two descriptive words, then one non-negative integer per layer.
 void readLayerList(TextInput& in, int layers, std::vector<int>& out, const char* what) {
   in.requireWord(what);
@@ -177,6 +180,32 @@ int parseLineInts(TextInput& in, std::initializer_list<const char*> words, int* 
   for (int i = 0; i < count; ++i)
     if (!parseInt(next(), values[i])) in.failAt(lineNo, format("expected %s", what));
   return lineNo;
+}
+
+// The optional rest of a net header: "[ lo : hi ]", optionally followed by "@ weight", blanks
+// anywhere between the items. Anything else there (an adjustment count run together with the
+// first adjustment, read as a net of no pins, for instance) is refused.
+bool layerRangeTail(std::string_view rest) {
+  std::size_t p = 0;
+  auto atEnd = [&] {
+    while (p < rest.size() && (rest[p] == ' ' || rest[p] == '\t' || rest[p] == '\r')) ++p;
+    return p >= rest.size();
+  };
+  auto literal = [&](char c) { return !atEnd() && rest[p] == c ? (++p, true) : false; };
+  auto number = [&] {
+    atEnd();
+    const std::size_t s = p;
+    auto numeric = [](char c) {
+      return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
+    };
+    while (p < rest.size() && numeric(rest[p])) ++p;
+    return rest.substr(s, p - s);
+  };
+  int lo = 0, hi = 0;
+  double weight = 0.0;
+  if (atEnd()) return true;
+  if (!(literal('[') && parseInt(number(), lo) && literal(':') && parseInt(number(), hi) && literal(']'))) return false;
+  return atEnd() || (literal('@') && parseDouble(number(), weight) && atEnd());
 }
 
 }  // namespace
@@ -277,6 +306,7 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
 
   Net current;
   PinSet seen3D, seen2D;
+  NameLines names;
   for (int n = 0; n < netCount; ++n) {
     const std::string_view name = in.requireWord("a net name");
     // The header's four fields share one line, so a short net list cannot swallow what follows.
@@ -292,7 +322,10 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
     const int pins = headerInt("the pin count");
     if (pins < 0) in.fail(format("pin count %d is negative", pins));
     headerInt("the net's minimum width");
-    in.restOfLine();  // an optional layer range and weight; no stage uses them
+    if (!layerRangeTail(in.restOfLine()))  // no stage uses the range and weight
+      in.failAt(headerLine, "expected nothing or a layer range \"[ lo : hi ] @ weight\" after the net header");
+    if (const int first = names.firstLine(name, headerLine))
+      in.failAt(headerLine, format("net name %s was given to the net of line %d already", quoted(name).c_str(), first));
     current.pins2D.clear();
     current.pins3D.clear();
     seen3D.clear();
@@ -328,10 +361,15 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
     in.failAt(dir[0] == 'h' ? horizontalLine : verticalLine,
               format("no layer has %s capacity, but net %d needs a %s wire", dir, netId, dir));
 
-  // Adjustments: a clean end of file right after the nets means none.
-  in.restOfLine();
+  // Adjustments: a clean end of file right after the nets means none. The rest of the last pin
+  // line must be empty; with no nets or a last net of no pins the count may follow at once.
+  if (!in.atLineStart()) {
+    if (!in.lineExhausted()) in.fail("expected nothing after the last pin of the last net on its line");
+    in.restOfLine();
+  }
   in.skipBlankLines();
   if (in.atEnd()) return;
+  const int adjustmentLine = in.line();
   const int adjustments = in.requireInt("the capacity adjustment count");
   if (adjustments < 0) in.fail(format("capacity adjustment count %d is negative", adjustments));
   for (int a = 0; a < adjustments; ++a) {
@@ -363,4 +401,8 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
     db.adjEdges.push_back(e);
     db.adjCapacity.push_back(cap / db.wirePitch[std::size_t(z)]);
   }
+  in.skipBlankLines();
+  if (!in.atEnd())
+    in.fail(format("expected the end of the file after the %d capacity adjustments that line %d announces", adjustments,
+                   adjustmentLine));
 }

@@ -1,5 +1,6 @@
 #include "TextInput.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -23,7 +24,11 @@ bool TextInput::open(const char* p) {
   std::fclose(f);
   pos = 0;
   lineNo = 1;
-  return ok;
+  if (!ok) return false;
+  if (const std::size_t nul = text.find('\0'); nul != std::string::npos)
+    failAt(1 + int(std::count(text.begin(), text.begin() + std::ptrdiff_t(nul), '\n')),
+           "a NUL byte (character code 0); expected plain text");
+  return true;
 }
 
 std::string_view TextInput::word() {

@@ -8,12 +8,15 @@
 
 class TextInput {
  public:
-  // Loads the file; false when it cannot be opened or read.
+  // Loads the file; false when it cannot be opened or read. A NUL byte ends the run naming its
+  // line: the readers and every message take words as C strings, which would end there.
   bool open(const char* path);
 
   const std::string& path() const { return filePath; }
   int line() const { return lineNo; }
   bool atEnd() const { return pos >= text.size(); }
+  // True when nothing of the current line has been read yet.
+  bool atLineStart() const { return pos == 0 || text[pos - 1] == '\n'; }
 
   // Next word, across line ends; empty at the end of the file.
   std::string_view word();

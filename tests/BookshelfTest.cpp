@@ -136,4 +136,17 @@ TEST(NetFile, NamesAsWrittenForTheKeptNets) {
   EXPECT_EQ(db.nets[0].id, 4);
 }
 
+// A terminal's record counts toward NumNonRectangularNodes and changes no node.
+TEST(ShapesFile, TerminalRecordsCountAndChangeNoNode) {
+  TempDir dir;
+  const std::string path =
+      dir.write("s.shapes", "shapes 1.0\nNumNonRectangularNodes : 2\np0 : 1\n  S 1 2 3 4\no1 : 1\n  S 5 6 7 8\n");
+  std::vector<placeCell> cells(3);
+  captured([&] { read_shape_file(path.c_str(), cells); });
+  EXPECT_TRUE(cells[0].shapes.empty());
+  ASSERT_EQ(cells[1].shapes.size(), 1u);
+  EXPECT_EQ(std::tuple(cells[1].shapes[0].x, cells[1].shapes[0].height), std::tuple(5, 8));
+  EXPECT_TRUE(cells[2].shapes.empty());
+}
+
 }  // namespace

@@ -63,6 +63,16 @@ const Fault kFaults[] = {
     {"adjustment off the grid", "tiny.gr", "", head + oneNet + "1\n3 0 1 4 0 1 2\n", "neighbouring"},
     {"adjustment list cut short", "tiny.gr", "", head + oneNet + "2\n0 0 1 1 0 1 2\n", "end of file"},
     {"adjustment count garbage", "tiny.gr", "", head + oneNet + "many\n", "adjustment count"},
+    {"adjustment count run into the first adjustment, read as a net", "tiny.gr", "",
+     head + "num net 2\nn 1 2 1\n5 5 1\n15 5 1\n\n1 0 0 1 1 0 1 10\n", "line 14: expected nothing or a layer range"},
+    {"text after the last pin", "tiny.gr", "", head + "num net 1\nn 1 2 1\n5 5 1\n15 5 1 1\n0 0 1 1 0 1 2\n",
+     "line 12: expected nothing after the last pin"},
+    {"adjustment beyond the count", "tiny.gr", "", head + oneNet + "1\n0 0 1 1 0 1 2\n0 1 1 1 1 1 2\n",
+     "line 16: expected the end of the file after the 1 capacity adjustments that line 14 announces"},
+    {"text after the last adjustment", "tiny.gr", "", head + oneNet + "0\n\nend\n",
+     "line 16: expected the end of the file"},
+    {"net name given twice", "tiny.gr", "", head + "num net 2\nn 1 2 1\n5 5 1\n15 5 1\nn 2 2 1\n5 15 1\n15 15 1\n",
+     "line 13: net name \"n\" was given to the net of line 10 already"},
     {"via cost 0", "tiny.set", "", "Via cost = 0", "set Via cost = 0\nVia cost is out of a reasonable range\n"},
     {"pattern 0", "tiny.set", "", "Pattern Routing Iteration = 0",
      "set Pattern Routing Iteration = 0\nPattern Routing Iteration is out of a reasonable range\n"},
@@ -111,6 +121,10 @@ const Fault kFaults[] = {
     {"placement of an unknown node", "tiny.pl", "p1 160", "p5 160", "line 7: node \"p5\" is not in the nodes file"},
     {"placement coordinate not a number", "tiny.pl", "o1 113 205.5", "o1 113 x205", "node coordinate"},
     {"placement name without a number", "tiny.pl", "o1 113", "oX 113", "node \"oX\""},
+    {"placement line without its node name", "tiny.pl", "o1 113", "113", "line 4: expected a node name"},
+    {"shapes file ends before its announced nodes", "tiny.shapes", "NumNonRectangularNodes : 1",
+     "NumNonRectangularNodes : 2",
+     "line 7: the file ends after 1 of the 2 non-rectangular nodes that line 2 announces"},
     {"layer list before the grid", "tiny.route", "Grid : 4 3 2\nVerticalCapacity : 0 32",
      "VerticalCapacity : 0 32\nGrid : 4 3 2", "\"VerticalCapacity\" before \"Grid\""},
     {"no grid at all", "tiny.route",
@@ -134,6 +148,21 @@ const Fault kFaults[] = {
     {"adjustment between distant tiles", "tiny.route", "2 1 1 3 1 1 6", "1 1 1 3 1 1 6", "not a pair of neighbouring"},
     {"adjustment on layer 3", "tiny.route", "2 1 1 3 1 1 6", "2 1 3 3 1 3 6", "adjustment layer 3 is outside 1..2"},
     {"adjustments cut short", "tiny.route", "  3 2 2 3 1 2 32\n", "  3 2 2\n", "unexpected end of file"},
+    {"second grid line with fewer layers", "tiny.route", "  3 2 2 3 1 2 32\n", "  3 2 2 3 1 2 32\nGrid : 4 3 1\n",
+     "line 26: a second \"Grid\" line; the first is line 3"},
+    {"section line given twice", "tiny.route", "GridOrigin : 100 200", "GridOrigin : 100 200\nGridOrigin : 0 0",
+     "line 10: a second \"GridOrigin\" line; the first is line 9"},
+    {"misspelt keyword", "tiny.route", "NumBlockageNodes", "NumBlockageNode",
+     "line 17: \"NumBlockageNode\" is not a keyword"},
+    {"terminal beyond its count", "tiny.route", "  p0 2\n", "  p0 2\n  p1 1\n",
+     "line 16: \"p1\" is not a keyword of the route file, and the 1 records that \"NumNiTerminals\" announces "
+     "at line 13 end before it"},
+    {"blockage beyond its count", "tiny.route", "  p1 1 1\n", "  p1 1 1\n  o0 1 1\n",
+     "line 22: \"o0\" is not a keyword of the route file, and the 3 records that \"NumBlockageNodes\" "
+     "announces at line 17 end"},
+    {"adjustment beyond its count", "tiny.route", "  3 2 2 3 1 2 32\n", "  3 2 2 3 1 2 32\n  0 0 1 1 0 1 4\n",
+     "line 26: \"0\" is not a keyword of the route file, and the 2 records that "
+     "\"NumEdgeCapacityAdjustments\" announces at line 23 end"},
     {"negative adjustment count", "tiny.route", "NumEdgeCapacityAdjustments : 2", "NumEdgeCapacityAdjustments : -2",
      "count -2 is negative"},
     {"pin outside the grid", "tiny.nets", "p0 B : 0.5 0.5", "p0 B : 90 0.5", "lies outside the 4 x 3 grid"},
@@ -141,6 +170,10 @@ const Fault kFaults[] = {
     {"net name without a number", "tiny.nets", "NetDegree : 2 n7", "NetDegree : 2 net", "expected a net header"},
     {"pin line with a colon but no offsets", "tiny.nets", "p0 O : 0 0", "p0 O :", "expected a pin line"},
     {"nets file cut short", "tiny.nets", "  o2 I\n  p0 O : 0 0\n", "  o2 I\n", "unexpected end of file"},
+    {"net beyond NumNets", "tiny.nets", "  p0 O : 0 0\n", "  p0 O : 0 0\nNetDegree : 2 n9\n  o0 I\n  o1 O\n",
+     "line 16: \"NetDegree\" follows the 3 nets that line 3 announces"},
+    {"net name given twice", "tiny.nets", "NetDegree : 2 n7", "NetDegree : 2 n0",
+     "line 13: net name \"n0\" was given to the net of line 6 already"},
     {"negative net degree", "tiny.nets", "NetDegree : 3   n0", "NetDegree : -3   n0", "net degree -3"},
     {"no NumPins line", "tiny.nets", "NumPins : 7", "", "no \"NumNets\" and \"NumPins\""},
     {"tile width below 1", "tiny.route", "TileSize : 16 8", "TileSize : 0 8", "tile size 0 x 8 is below 1\n"},
@@ -211,6 +244,33 @@ TEST(MemoryCheck, CountsThe3DStageWhen3DRoundsAreAsked) {
       else
         EXPECT_THAT(r.err, ::testing::Not(HasSubstr(refusal)));  // it fails on the layer lists instead
     }
+  }
+}
+
+// A NUL byte would cut every word holding it, in the data and in the messages alike; every kind
+// of input file refuses one at its line.
+TEST(TextFiles, NulByteEndsTheRunNamingItsLine) {
+  const struct {
+    const char* file;
+    const char* word;  // the NUL goes after its first character
+    int line;
+  } kCases[] = {{"tiny.gr", "n7", 14},   {"tiny.set", "Via", 2},        {"tiny.aux", "tiny.nets", 1},
+                {"tiny.nodes", "o2", 7}, {"tiny.shapes", "Shape_1", 6}, {"tiny.route", "o1", 20},
+                {"tiny.pl", "p0", 6},    {"tiny.nets", "n7", 13}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.file);
+    TempDir dir;
+    auto files = tinySet();
+    std::string& text = files[c.file];
+    text.insert(text.find(c.word) + 1, 1, '\0');
+    writeSet(dir, files);
+    const std::string file = c.file;
+    const RunResult r = file == "tiny.gr" || file == "tiny.set"
+                            ? runKorvane({"ISPD", "tiny.gr", "tiny.set", "out"}, dir.path)
+                            : runKorvane({"ICCAD", "tiny.aux", "tiny.pl", "tiny.set", "out"}, dir.path);
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.err, "Error: " + file + ": line " + std::to_string(c.line) +
+                         ": a NUL byte (character code 0); expected plain text\n");
   }
 }
 

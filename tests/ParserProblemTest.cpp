@@ -100,4 +100,17 @@ TEST(ProblemReader, IgnoredNetThresholdCountsDistinctTileLayerPins) {
   EXPECT_EQ(ids(l.db), (std::vector<int>{11, 13}));  // distinct (tile, layer) pins, repeats not counted
 }
 
+// The adjustment count follows the net list wherever that ends: right after "num net 0", right
+// after a net of no pins, or with the first adjustment on its line.
+TEST(ProblemReader, AdjustmentCountFollowsTheNetListWhereverItEnds) {
+  const std::string adjustments = kAdjustments, sameLine = "4 " + adjustments.substr(2);
+  for (const std::string& tail : {"num net 0\n" + adjustments, "num net 1\nnopins 1 0 1\n" + adjustments,
+                                  "num net 0\n\n" + sameLine, kNets + sameLine}) {
+    SCOPED_TRACE(tail);
+    Loaded l;
+    load(kHeader + tail, l);
+    EXPECT_EQ(l.db.adjCapacity, (std::vector<int>{5, 0, 0}));
+  }
+}
+
 }  // namespace

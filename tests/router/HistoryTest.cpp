@@ -14,13 +14,6 @@
 
 namespace {
 
-std::unique_ptr<GlobalRouter> quietRouter(int xs, int ys, int hCap, int vCap) {
-  testing::internal::CaptureStdout();
-  auto r = makePlainRouter(xs, ys, hCap, vCap);
-  testing::internal::GetCapturedStdout();
-  return r;
-}
-
 // Every existing edge of a 3 x 3 grid: 6 horizontal, then 6 vertical.
 std::vector<int*> allHistory(GlobalRouter& r) {
   std::vector<int*> h;

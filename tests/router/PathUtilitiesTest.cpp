@@ -10,13 +10,6 @@
 
 namespace {
 
-std::unique_ptr<GlobalRouter> quietRouter(int xs, int ys, int hCap, int vCap) {
-  testing::internal::CaptureStdout();
-  auto r = makePlainRouter(xs, ys, hCap, vCap);
-  testing::internal::GetCapturedStdout();
-  return r;
-}
-
 TEST(PathPrinting, OneLinePerUnitInPathOrder) {
   auto r = quietRouter(3, 3, 2, 2);
   testing::internal::CaptureStdout();

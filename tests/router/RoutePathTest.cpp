@@ -11,13 +11,6 @@
 
 namespace {
 
-std::unique_ptr<GlobalRouter> quietRouter(int xs, int ys, int hCap, int vCap) {
-  testing::internal::CaptureStdout();
-  auto r = makePlainRouter(xs, ys, hCap, vCap);
-  testing::internal::GetCapturedStdout();
-  return r;
-}
-
 // A random monotone staircase from a random tile, possibly revisiting its own edges.
 std::vector<RPoint> randomPath(std::mt19937& rng, int xs, int ys) {
   std::vector<RPoint> p;

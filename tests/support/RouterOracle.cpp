@@ -56,6 +56,13 @@ std::unique_ptr<GlobalRouter> makePlainRouter(int xs, int ys, int hCap, int vCap
                                         noCaps, std::vector<int>{2}, noPins, noPins, 0.0);
 }
 
+std::unique_ptr<GlobalRouter> quietRouter(int xs, int ys, int hCap, int vCap) {
+  testing::internal::CaptureStdout();
+  auto r = makePlainRouter(xs, ys, hCap, vCap);
+  testing::internal::GetCapturedStdout();
+  return r;
+}
+
 Net makeNet(int connections) {
   Net n;
   for (int i = 0; i < connections; ++i) n.twoPins.emplace_back(Point(0, 0), Point(1, 1), 0);

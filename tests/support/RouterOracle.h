@@ -35,6 +35,8 @@ RouterRecount recountRouter(const GlobalRouter& router, const EdgeGrid<int>& pre
 
 // A router on an xs x ys grid with one layer of hCap / vCap tracks, no adjustments, no pins.
 std::unique_ptr<GlobalRouter> makePlainRouter(int xs, int ys, int hCap, int vCap);
+// The same, with the constructor's progress lines swallowed.
+std::unique_ptr<GlobalRouter> quietRouter(int xs, int ys, int hCap, int vCap);
 
 // A net of `connections` two-pin connections (ends unused by commit).
 Net makeNet(int connections);

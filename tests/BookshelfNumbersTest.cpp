@@ -37,8 +37,8 @@ TEST(NetFile, PinOffsetsTruncateTowardZero) {
     const char* offsets;
     int px, py;
   } kPins[] = {
-      {"0 0", 105, 52},     {"-2 -2", 103, 50},  {"-5.6 -2.6", 100, 50},
-      {"-6 -3", 100, 50},  {"-7 -4", 99, 49},   {"2.4 1.4", 107, 53},
+      {"0 0", 105, 52},   {"-2 -2", 103, 50}, {"-5.6 -2.6", 100, 50},
+      {"-6 -3", 100, 50}, {"-7 -4", 99, 49},  {"2.4 1.4", 107, 53},
   };
   std::string nets = "NumNets : 6\nNumPins : 12\n\n";
   for (const auto& p : kPins)
@@ -64,11 +64,11 @@ TEST(NetFile, PinOffsetsTruncateTowardZero) {
 // tile, a horizontal one by its left tile.
 TEST(RouteFile, AdjustmentsNameTheirEdgeByTheLowerOrLeftTile) {
   TempDir dir;
-  const std::string route = dir.write(
-      "a.route",
-      "Grid : 10 10 2\nVerticalCapacity : 0 20\nHorizontalCapacity : 20 0\nMinWireWidth : 1 1\n"
-      "MinWireSpacing : 1 1\nViaSpacing : 0 0\nGridOrigin : 0 0\nTileSize : 10 10\n"
-      "NumEdgeCapacityAdjustments : 4\n5 7 2 5 6 2 8\n5 6 2 5 7 2 8\n8 3 1 7 3 1 8\n7 3 1 8 3 1 8\n");
+  const std::string route =
+      dir.write("a.route",
+                "Grid : 10 10 2\nVerticalCapacity : 0 20\nHorizontalCapacity : 20 0\nMinWireWidth : 1 1\n"
+                "MinWireSpacing : 1 1\nViaSpacing : 0 0\nGridOrigin : 0 0\nTileSize : 10 10\n"
+                "NumEdgeCapacityAdjustments : 4\n5 7 2 5 6 2 8\n5 6 2 5 7 2 8\n8 3 1 7 3 1 8\n7 3 1 8 3 1 8\n");
   std::vector<placeCell> cells;
   NetDB db;
   quietly([&] { read_route_file(route.c_str(), cells, db, 0); });

@@ -13,6 +13,8 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "support/BookshelfSet.h"
 #include "support/RunProcess.h"
@@ -25,8 +27,8 @@ std::string repeated(const std::string& s, int n) {
   return r;
 }
 
-const std::string kLengths = "d=4\n2\n011111111110\n14444444440" "10\n" + repeated("00\n", 5) +  //
-                             "d=5\n1\n000\n" + repeated("00\n", 29);
+const std::string kLengths =
+    "d=4\n2\n011111111110\n1444444444010\n" + repeated("00\n", 5) + "d=5\n1\n000\n" + repeated("00\n", 29);
 const std::string kTopologies = "d=4\n0jTED\nIIDDD\nd=5\nIIIUUUU\n";
 
 const char* const kPow = "POWV9.dat";
@@ -57,7 +59,8 @@ const Damage kDamaged[] = {
      "POWV9.dat: degree 6: expected the header \"d=6\""},
     {"lengths header of another degree", kPow, "d=4", "d=5", "POWV9.dat: degree 4: expected the header \"d=4\""},
     {"topologies header of another degree", kPost, "d=4", "d=3", "POST9.dat: degree 4: expected the header \"d=4\""},
-    {"count byte that is no count", kPow, "\n00\n", "\n#0\n", "POWV9.dat: degree 4, group 1: count byte 0x23 is not a count"},
+    {"count byte that is no count", kPow, "\n00\n", "\n#0\n",
+     "POWV9.dat: degree 4, group 1: count byte 0x23 is not a count"},
     {"back-reference without a number", kPow, "\n00\n", "\n0x\n",
      "POWV9.dat: degree 4, group 1: back-reference without a group number"},
     {"back-reference to its own group", kPow, "\n00\n", "\n01\n",
@@ -112,7 +115,7 @@ TEST(SteinerTables, DamagedFileEndsTheRunWithItsLine) {
   for (const Damage& c : kDamaged) {
     SCOPED_TRACE(c.name);
     std::string lengths = kLengths, topologies = kTopologies;
-    std::string& text = c.file == kPow ? lengths : topologies;
+    std::string& text = std::string_view(c.file) == kPow ? lengths : topologies;
     if (c.from.empty()) {
       text = c.to;
     } else {

@@ -75,7 +75,7 @@ TEST(NetBreaking, AccuracyBelowOneActsAsOne) {
 TEST(NetBreaking, TriesAndPartAccuracy) {
   const struct {
     int acc, count, tries, partAcc;
-  } kCases[] = {{1, 12, 1, 1}, {3, 12, 3, 1}, {3, 3, 3, 1},    {4, 12, 4, 2},
+  } kCases[] = {{1, 12, 1, 1},   {3, 12, 3, 1},   {3, 3, 3, 1},    {4, 12, 4, 2},
                 {11, 12, 11, 5}, {12, 12, 11, 6}, {13, 12, 11, 6}, {4, 4, 3, 2}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(testing::Message() << "acc " << c.acc << ", " << c.count << " candidates");

@@ -101,6 +101,8 @@ TEST(BlockageCapacity, ReachesOnlyTheBoundariesItCovers) {
       {"shapes replace the node's rectangle",
        {node(0, 0, 120, 120, {0}, {shape{40, 70, 10, 20}, shape{0, 0, 5, 5}})},
        {{0, 1, 1, 0, 7}}},
+      {"lower side on an interior row boundary", {node(0, 40, 10, 20, {0})}, {{0, 0, 0, 0, 7}}},
+      {"left side on an interior column boundary", {node(40, 30, 20, 20, {1})}, {{1, 0, 0, 1, 7}, {1, 0, 1, 1, 7}}},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);

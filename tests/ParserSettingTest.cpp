@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <tuple>
 
@@ -49,6 +50,28 @@ TEST(SettingsFile, EchoesEveryKeyByteForByte) {
                        p.outputRoutingResult, p.outputOverflowInfo, p.ignoredNetThreshold),
             std::tuple(5, 4, 0, 7, 2, 0, 40, 2, 2, false, true, 1000));
   EXPECT_DOUBLE_EQ(p.pinBlockageFactor, 0.05);
+}
+
+// A negative maze budget or ignored-net threshold means "no limit": stored as the largest int,
+// echoed as written. Zero is a real limit.
+TEST(SettingsFile, NegativeMazeAndIgnoredValuesMeanNoLimit) {
+  const struct {
+    const char* line;
+    const char* echo;
+    int parameterSet::*field;
+    int stored;
+  } kCases[] = {
+      {"Maze Routing Iteration = -5", "set Maze routing iteration = -5\n", &parameterSet::mazeIteration, INT_MAX},
+      {"Maze Routing Iteration = 0", "set Maze routing iteration = 0\n", &parameterSet::mazeIteration, 0},
+      {"Ignored Net Threshold = -1", "set Ignored net threshold = -1\n", &parameterSet::ignoredNetThreshold, INT_MAX},
+      {"Ignored Net Threshold = 0", "set Ignored net threshold = 0\n", &parameterSet::ignoredNetThreshold, 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.line);
+    const Read r = readSettings(c.line);
+    EXPECT_EQ(r.out, c.echo);
+    EXPECT_EQ(r.params.*c.field, c.stored);
+  }
 }
 
 }  // namespace

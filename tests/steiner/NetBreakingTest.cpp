@@ -9,10 +9,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <random>
 #include <vector>
 
 #include "steiner/flute.h"
 #include "steiner/fluteBreaking.h"
+#include "support/SteinerOracle.h"
 #include "support/SteinerTreeChecks.h"
 
 namespace {
@@ -51,6 +57,50 @@ TEST(NetBreaking, ScoresPickTheWorkedOutBreakAndTree) {
   EXPECT_EQ(flute_wl(11, cx, cy, 1), 135);
   const int dx[] = {54, 5, 57, 3, 50, 43, 25, 17, 48, 4}, dy[] = {19, 31, 6, 11, 43, 49, 52, 9, 12, 32};
   EXPECT_EQ(flute_wl(10, dx, dy, 1), 154);
+}
+
+// An accuracy below 1 breaks a net as accuracy 1 does, in both builders.
+TEST(NetBreaking, AccuracyBelowOneActsAsOne) {
+  useSteinerTables();
+  const std::vector<int> x = {57, 40, 1, 43, 50, 49, 20, 32, 13, 47}, y = {39, 57, 25, 53, 35, 26, 7, 10, 28, 17};
+  for (const int acc : {0, -3, INT_MIN}) {
+    SCOPED_TRACE(acc);
+    EXPECT_EQ(flute(10, x.data(), y.data(), acc).length, flute(10, x.data(), y.data(), 1).length);
+    EXPECT_EQ(flute_wl(10, x.data(), y.data(), acc), flute_wl(10, x.data(), y.data(), 1));
+  }
+}
+
+// Accuracy acc tries acc breaks; above 3 it tries at most all candidates but one, and its parts
+// are built with half of it, else with 1.
+TEST(NetBreaking, TriesAndPartAccuracy) {
+  const struct {
+    int acc, count, tries, partAcc;
+  } kCases[] = {{1, 12, 1, 1},   {3, 12, 3, 1},   {3, 3, 3, 1},    {4, 12, 4, 2},
+                {11, 12, 11, 5}, {12, 12, 11, 6}, {13, 12, 11, 6}, {4, 4, 3, 2}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(testing::Message() << "acc " << c.acc << ", " << c.count << " candidates");
+    EXPECT_EQ(fluteBreaking::breakTries(c.acc, c.count), c.tries);
+    EXPECT_EQ(fluteBreaking::partAccuracy(c.acc), c.partAcc);
+  }
+}
+
+// A net whose five lowest pins are also its five leftmost (and no smaller such block) splits at
+// the block's corner (29,21): the block with the corner, and the corner with the seven pins
+// above. Both estimates are the sum of the two parts' optimal lengths (147; the scored breaking
+// would estimate 152); the mirror image splits at its lower-right block the same way.
+TEST(NetBreaking, CornerSplitAddsThePartsLengths) {
+  useSteinerTables();
+  const std::vector<int> x = {11, 26, 5, 29, 19, 46, 44, 30, 37, 50, 31, 58},
+                         y = {4, 12, 14, 18, 21, 29, 35, 40, 43, 49, 55, 61};
+  const int lowX[] = {11, 26, 5, 29, 19, 29}, lowY[] = {4, 12, 14, 18, 21, 21};
+  const int highX[] = {29, 46, 44, 30, 37, 50, 31, 58}, highY[] = {21, 29, 35, 40, 43, 49, 55, 61};
+  const int sum = exactSteinerLength(6, lowX, lowY) + exactSteinerLength(8, highX, highY);
+  std::vector<int> mirrored(x.size());
+  for (std::size_t i = 0; i < x.size(); ++i) mirrored[i] = 63 - x[i];
+  for (const std::vector<int>* px : {&x, static_cast<const std::vector<int>*>(&mirrored)}) {
+    EXPECT_EQ(flute_wl(12, px->data(), y.data(), 3), sum);
+    EXPECT_EQ(flute(12, px->data(), y.data(), 3).length, sum);
+  }
 }
 
 }  // namespace

@@ -16,8 +16,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -211,8 +211,7 @@ void mazeStage(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, cons
 
     const double seconds = secondsSince(start);
     std::printf("  time=%g  totalOF=%lld  maxOF=%d  Wlen2D=%d  num_route_net=%d\n", seconds,
-                static_cast<long long>(router.totalOF),
-                maxOverflow(router), router.Wlen2D, count);
+                static_cast<long long>(router.totalOF), maxOverflow(router), router.Wlen2D, count);
     std::fflush(stdout);
     if (router.totalOF <= params.mazeStopOverflow || seconds >= kMazeTimeLimit + 1.0) break;
     if (router.totalOF < bestOF) {
@@ -257,8 +256,7 @@ void postStage(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, cons
       }
     }
     std::printf("Round=%d  time=%g  totalOF=%lld  maxOF=%d  Wlen2D=%d\n", r, secondsSince(start),
-                static_cast<long long>(router.totalOF),
-                maxOverflow(router), router.Wlen2D);
+                static_cast<long long>(router.totalOF), maxOverflow(router), router.Wlen2D);
   }
   std::printf("Post Routing costs %g seconds\n\n", secondsSince(start));
   printCPUTime();

@@ -84,9 +84,7 @@ RunOutcome routeAndCheck(const TempDir& dir, const std::string& gr, const std::s
   return o;
 }
 
-const struct {
-  int algo, rounds;
-} kFlows[] = {{1, 0}, {2, 0}, {3, 0}, {3, 1}};
+const struct { int algo, rounds; } kFlows[] = {{1, 0}, {2, 0}, {3, 0}, {3, 1}};
 
 // Every value at its limit at once where they combine: the widest pitch (overflow weighted by it
 // passes 2^31 in total), the most tracks per edge, and an edge lowered to 0 over and over.

@@ -423,6 +423,7 @@ struct RouteReader {
       if (cap < 0) in.fail(format("adjusted capacity %d is negative", cap));
       const std::int64_t pitch = std::int64_t(db.minWireWidth[std::size_t(z)]) + db.minWireSpacing[std::size_t(z)];
       if (pitch < 1) in.fail(format("adjustment on layer %d, whose width plus spacing is not yet at least 1", z + 1));
+      checkAdjustedTracks(in, cap, pitch);
       const bool vertical = x1 == x2;
       const RPoint e = vertical ? RPoint(x1, std::min(y1, y2), z, 0) : RPoint(std::min(x1, x2), y1, z, 1);
       const int layerDefault = vertical ? db.verticalCapacity[std::size_t(z)] : db.horizontalCapacity[std::size_t(z)];

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -133,6 +134,7 @@ void Input_Setting(const char* path, NetDB&, parameterSet& params) {
       r.skipWords(3);
       double v = 0.0;
       if (!parseDouble(in.word(), v)) r.formatError();
+      if (!std::isfinite(v)) settingError(" \"Pin Blockage Factor\" should be a finite number");
       if (!(v >= 0.0)) settingError(" \"Pin Blockage Factor\" should be larger than 0");
       std::printf("set Pin Blockage Factor = %.3lf\n", v);
       params.pinBlockageFactor = v;
@@ -241,19 +243,28 @@ void deriveTrackCounts(NetDB& db, TextInput& in, int line) {
   db.totalHorizontalTracks = 0;
   for (std::size_t i = 0; i < std::size_t(db.numLayers); ++i) {
     const std::int64_t pitch = std::int64_t(db.minWireWidth[i]) + db.minWireSpacing[i];
-    if (pitch < 1 || pitch > INT_MAX)
-      in.failAt(
-          line > 0 ? line : in.line(),
-          format("wire pitch (width + spacing) of layer %zu is %lld, expected at least 1", i + 1, (long long)pitch));
+    if (pitch < 1 || pitch > kMaxPitch)
+      in.failAt(line > 0 ? line : in.line(), format("wire pitch (width + spacing) of layer %zu is %lld, expected 1..%d",
+                                                    i + 1, (long long)pitch, kMaxPitch));
     db.wirePitch[i] = int(pitch);
     db.verticalTracks[i] = db.verticalCapacity[i] / db.wirePitch[i];
     db.horizontalTracks[i] = db.horizontalCapacity[i] / db.wirePitch[i];
-    if (std::int64_t(db.totalVerticalTracks) + db.verticalTracks[i] > INT_MAX ||
-        std::int64_t(db.totalHorizontalTracks) + db.horizontalTracks[i] > INT_MAX)
-      in.fail("total track count exceeds the 32-bit range");
-    db.totalVerticalTracks += db.verticalTracks[i];
-    db.totalHorizontalTracks += db.horizontalTracks[i];
+    const std::int64_t vertical = std::int64_t(db.totalVerticalTracks) + db.verticalTracks[i];
+    const std::int64_t horizontal = std::int64_t(db.totalHorizontalTracks) + db.horizontalTracks[i];
+    for (const auto& [dir, total] : {std::pair{"vertical", vertical}, {"horizontal", horizontal}})
+      if (total > kMaxEdgeTracks)
+        in.failAt(line > 0 ? line : in.line(),
+                  format("%s capacity of layers 1..%zu holds %lld tracks per edge, more than the limit of %d", dir,
+                         i + 1, (long long)total, kMaxEdgeTracks));
+    db.totalVerticalTracks = int(vertical);
+    db.totalHorizontalTracks = int(horizontal);
   }
+}
+
+void checkAdjustedTracks(TextInput& in, int capacity, std::int64_t pitch) {
+  if (capacity / pitch > kMaxEdgeTracks)
+    in.fail(format("adjusted capacity %d holds %lld tracks, more than the limit of %d", capacity,
+                   (long long)(capacity / pitch), kMaxEdgeTracks));
 }
 
 void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
@@ -387,6 +398,7 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
     if (!inGrid || manhattan != 1)
       in.fail(format("adjustment (%d,%d)-(%d,%d) is not a pair of neighbouring tiles of the grid", x1, y1, x2, y2));
     if (cap < 0) in.fail(format("adjusted capacity %d is negative", cap));
+    checkAdjustedTracks(in, cap, db.wirePitch[std::size_t(l1 - 1)]);
     RPoint e;
     int layerDefault;
     const int z = l1 - 1;

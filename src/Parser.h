@@ -1,6 +1,8 @@
 #pragma once
 // Readers of the parameter file and of the problem files.
 
+#include <cstdint>
+
 struct NetDB;
 struct parameterSet;
 class TextInput;
@@ -16,9 +18,22 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params);
 // become capacity adjustments. Bad input ends the run.
 void Input_DAC(const char* auxPath, const char* plPath, NetDB& db, parameterSet& params);
 
+// Most tracks one edge may hold: the tracks of all layers in one direction together, and the
+// tracks of one adjusted capacity. Far beyond any real design, and small enough that demand,
+// capacity and their sums and differences stay well inside 32 bits.
+constexpr int kMaxEdgeTracks = 1000000;
+// Widest wire pitch (width + spacing) in file units. Overflow is weighted by the pitch and its
+// costs scale with it, so the pitch bounds how far those 64-bit sums can grow.
+constexpr int kMaxPitch = 1000000;
+
 // Pitches and track counts of every layer from its capacities, widths and spacings; a pitch
-// below 1 or totals beyond 32 bits end the run with an error at `line` (0: the reader's current line).
+// outside 1..kMaxPitch or more than kMaxEdgeTracks tracks in one direction end the run with an error at
+// `line` (0: the reader's current line).
 void deriveTrackCounts(NetDB& db, TextInput& in, int line = 0);
+
+// Ends the run when an adjusted capacity of `capacity` file units at `pitch` holds more than
+// kMaxEdgeTracks tracks.
+void checkAdjustedTracks(TextInput& in, int capacity, std::int64_t pitch);
 
 // Ends the run with an error at `line` when the grid's estimated memory exceeds the machine's
 // physical memory; layeredStage counts what the 3D rounds allocate as well.

@@ -1,6 +1,8 @@
 #pragma once
 // The routing database and the records every stage shares.
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -79,6 +81,15 @@ struct block {
 };
 // Blocks by lower end, ascending (signed comparison).
 inline bool block_cp(const block& a, const block& b) { return a.lo < b.lo; }
+
+// Adjusted tracks pre-loaded as demand: every adjustment of an edge adds its lost tracks (a
+// raised capacity adds a negative amount), summed in 64 bits and held within +-2^30. Only an edge
+// listed over and over reaches the bound, and it is closed (or free) either way; the bound keeps
+// demand plus wires, and demand minus capacity, inside 32 bits.
+inline int addPreload(int demand, std::int64_t tracks) {
+  constexpr std::int64_t kBound = std::int64_t(1) << 30;
+  return int(std::clamp<std::int64_t>(std::int64_t(demand) + tracks, -kBound, kBound));
+}
 
 struct NetDB {
   int gridX = 0, gridY = 0;                               // tile columns and rows

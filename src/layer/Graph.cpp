@@ -53,11 +53,11 @@ void Graph::applyAdjustments(const NetDB& db, int mismatchCode) {
     if (e.hori != 0) {
       int& d = demandH.at(e.x, e.y, e.z);
       d = capH[e.z] - c;
-      usage2DH[e.x][e.y] += d;
+      usage2DH[e.x][e.y] = addPreload(usage2DH[e.x][e.y], d);
     } else {
       int& d = demandV.at(e.x, e.y, e.z);
       d = capV[e.z] - c;
-      usage2DV[e.x][e.y] += d;
+      usage2DV[e.x][e.y] = addPreload(usage2DV[e.x][e.y], d);
     }
   }
 }
@@ -121,8 +121,10 @@ void Graph::initialLA(const NetDB& db, int viaCost_, double pinBlockageFactor) {
   for (int x = 0; x < xGrid; ++x) {
     for (int y = 0; y < yGrid; ++y) {
       const int pins = havePinGrids ? db.repeatPinCount[x][y] + db.pinCount[x][y] : 0;
-      const int b = int(std::ceil(double(pins) * pinBlockageFactor));
-      auto block = [b](int& d, int cap) { d = std::min(d + b, cap); };
+      // As in the planar grid: rounded up, at most 2^31 - 1 tracks, added in 64 bits.
+      const double raw = std::ceil(double(pins) * pinBlockageFactor);
+      const std::int64_t b = raw > 0.0 ? std::int64_t(std::min(raw, double(INT_MAX))) : 0;
+      auto block = [b](int& d, int cap) { d = int(std::min<std::int64_t>(std::int64_t(d) + b, cap)); };
       if (lv >= 0) {
         if (y < yGrid - 1) block(demandV.at(x, y, lv), capV[lv]);
         if (y > 0) block(demandV.at(x, y - 1, lv), capV[lv]);

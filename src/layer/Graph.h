@@ -262,7 +262,7 @@ class Graph {
   static constexpr int kFactorRange = 4096;
   mutable std::vector<double> factorCache;
   mutable double factorAlpha = 0.0;
-  double overflowFactor(int o) const;
+  double overflowFactor(std::int64_t o) const;
 
   int& demandOf(const edge& e, int l) { return e.hori ? demandH.at(e.x, e.y, l) : demandV.at(e.x, e.y, l); }
   int demandOf(const edge& e, int l) const { return e.hori ? demandH.at(e.x, e.y, l) : demandV.at(e.x, e.y, l); }

@@ -29,13 +29,14 @@ std::int64_t Graph::edgeCost(const edge& e, int l) const {
     if (d < c) return (5 * d) / c;
     return std::int64_t(d + 1 - c) * 1000000 * w;
   }
-  int o = d - c;
+  // Pitch-weighted in 64 bits: a large pitch times a few tracks passes 32 bits.
+  std::int64_t o = d - c;
   if (o > 0) o = o * w;
   const int h = e.hori ? historyH.at(e.x, e.y, l) : historyV.at(e.x, e.y, l);
   return std::int64_t(((h + 1) * (h + 1) + 1) * overflowFactor(o) + 0.5);
 }
 
-double Graph::overflowFactor(int o) const {
+double Graph::overflowFactor(std::int64_t o) const {
   // The same expression for every o, so a remembered value is the one it would compute now.
   const auto compute = [&] { return 20 / (std::exp(-o * ofCostAlpha) + 1) + 1; };
   if (o < -kFactorRange || o > kFactorRange) return compute();

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -21,7 +22,9 @@
 #include <utility>
 #include <vector>
 
+#include "Parser.h"
 #include "TextInput.h"
+#include "db/NetDB.h"
 #include "db/Report.h"
 #include "layer/Graph.h"
 
@@ -142,6 +145,13 @@ void Graph::input2Dresult(const char* path) {
   };
   readCapacities(capV, "vertical capacity");
   readCapacities(capH, "horizontal capacity");
+  for (const auto& [dir, cap] : {std::pair{"vertical", &capV}, {"horizontal", &capH}}) {
+    std::int64_t total = 0;
+    for (const int c : *cap) total += c;
+    if (total > kMaxEdgeTracks)
+      in.fail(format("%s capacity holds %lld tracks per edge, more than the limit of %d", dir, (long long)total,
+                     kMaxEdgeTracks));
+  }
   in.restOfLine();
   requireLine(in, "the minimum width line");
   requireLine(in, "the minimum spacing line");
@@ -227,17 +237,18 @@ void Graph::input2Dresult(const char* path) {
       if (!inGrid || manhattan != 1)
         in.fail(format("adjustment (%d,%d)-(%d,%d) is not a pair of neighbouring tiles of the grid", x1, y1, x2, y2));
       if (c < 0) in.fail(format("adjusted capacity %d is negative", c));
+      checkAdjustedTracks(in, c, 2);
       const int z = l1 - 1;
       if (x1 == x2) {  // vertical; the demand cell is set, not added to
         const int y = std::min(y1, y2);
         int& d = demandV.at(x1, y, z);
         d = capV[std::size_t(z)] - c / 2;
-        usage2DV[x1][y] += d;
+        usage2DV[x1][y] = addPreload(usage2DV[x1][y], d);
       } else {
         const int x = std::min(x1, x2);
         int& d = demandH.at(x, y1, z);
         d = capH[std::size_t(z)] - c / 2;
-        usage2DH[x][y1] += d;
+        usage2DH[x][y1] = addPreload(usage2DH[x][y1], d);
       }
     }
   }

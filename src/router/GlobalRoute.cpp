@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -43,10 +44,13 @@ int minCapacity(const GlobalRouter& router) { return std::min(router.hCapacity, 
 // "Round=r  time=s  totalOF=...  Wlen2D=...  num_route_net=count" of the pattern and
 // monotonic stages, flushed so that progress is visible during long runs.
 void printPatternRound(const GlobalRouter& router, int round, std::clock_t start, int count) {
-  std::printf("Round=%d  time=%g  totalOF=%d  Wlen2D=%d  num_route_net=%d\n", round, secondsSince(start),
-              router.totalOF, router.Wlen2D, count);
+  std::printf("Round=%d  time=%g  totalOF=%lld  Wlen2D=%d  num_route_net=%d\n", round, secondsSince(start),
+              static_cast<long long>(router.totalOF), router.Wlen2D, count);
   std::fflush(stdout);
 }
+
+// A connection's summed overflow as its int field holds it: the sum is 64-bit, the field is not.
+int cappedOverflow(std::int64_t overflow) { return int(std::min<std::int64_t>(overflow, INT_MAX)); }
 
 int maxOverflow(const GlobalRouter& router) {
   int x = 0, y = 0, maxOF = 0;
@@ -179,11 +183,12 @@ void mazeStage(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, cons
       if (router.totalOF <= 0) break;
       TwoPin& t = *e.twoPin;
       Net& net = db.nets[t.netIndex];
-      int maxUsage = 0, overflow = 0, vias = 0, wireUnits = 0;
+      int maxUsage = 0, vias = 0, wireUnits = 0;
+      std::int64_t overflow = 0;
       router.getScore(maxUsage, overflow, vias, wireUnits, &t);
       e.score = double(60 * overflow - 2 * wireUnits) + 0.3 * std::sqrt(double(net.twoPins.size())) -
                 double(2 * t.ripupCount);
-      t.overflow = overflow;
+      t.overflow = cappedOverflow(overflow);
       t.wireLength = wireUnits;
       if (overflow == 0) continue;
 
@@ -197,8 +202,8 @@ void mazeStage(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, cons
     }
 
     const double seconds = secondsSince(start);
-    std::printf("  time=%g  totalOF=%d  maxOF=%d  Wlen2D=%d  num_route_net=%d\n", seconds, router.totalOF,
-                maxOverflow(router), router.Wlen2D, count);
+    std::printf("  time=%g  totalOF=%lld  maxOF=%d  Wlen2D=%d  num_route_net=%d\n", seconds,
+                static_cast<long long>(router.totalOF), maxOverflow(router), router.Wlen2D, count);
     std::fflush(stdout);
     if (router.totalOF <= params.mazeStopOverflow || seconds >= kMazeTimeLimit + 1.0) break;
     if (stall.stalled(router.totalOF, scheduleFixed)) {
@@ -239,8 +244,8 @@ void postStage(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, cons
         t.overflow = router.RoutePath(t.p1, t.p2, t.path, net);
       }
     }
-    std::printf("Round=%d  time=%g  totalOF=%d  maxOF=%d  Wlen2D=%d\n", r, secondsSince(start), router.totalOF,
-                maxOverflow(router), router.Wlen2D);
+    std::printf("Round=%d  time=%g  totalOF=%lld  maxOF=%d  Wlen2D=%d\n", r, secondsSince(start),
+                static_cast<long long>(router.totalOF), maxOverflow(router), router.Wlen2D);
   }
   std::printf("Post Routing costs %g seconds\n\n", secondsSince(start));
   printCPUTime();
@@ -289,7 +294,8 @@ void ScoreNets(GlobalRouter& router, std::vector<Order>& ripupList, std::vector<
   for (Order& e : orders) {
     TwoPin& t = *e.twoPin;
     t.needRoute = true;
-    int maxUsage = 0, overflow = 0, vias = 0, wireUnits = 0;
+    int maxUsage = 0, vias = 0, wireUnits = 0;
+    std::int64_t overflow = 0;
     router.getScore(maxUsage, overflow, vias, wireUnits, &t);
     e.score = double(60 * overflow - vias + 3 * wireUnits) - 0.1 * std::sqrt(double(nets[t.netIndex].twoPins.size()));
     // The first list also takes connections near congestion; later ones only congested ones.
@@ -297,7 +303,7 @@ void ScoreNets(GlobalRouter& router, std::vector<Order>& ripupList, std::vector<
       ripupList.push_back(e);
     else
       t.needRoute = false;
-    t.overflow = overflow;
+    t.overflow = cappedOverflow(overflow);
     t.wireLength = wireUnits;
   }
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "db/NetDB.h"
 #include "db/Report.h"
 
 Timer t_do_cpu_maze, t_do_cpu_maze_total;
@@ -54,7 +55,7 @@ GlobalRouter::GlobalRouter(int xNum_, int yNum_, int zNum_, int hCapacity_, int 
   // edge; the planar capacity stays. Duplicates of one edge each subtract from the layer default.
   if (adjEdges.size() != adjCapacity.size()) std::printf("ERROR: %s %d\n", "GlobalRouter", 172);
   const std::size_t pairs = std::min(adjEdges.size(), adjCapacity.size());
-  int adjustSum = 0;
+  std::int64_t adjustSum = 0;  // new capacities, in tracks: many large ones pass 32 bits
   for (std::size_t i = 0; i < pairs; ++i) {
     const RPoint& e = adjEdges[i];
     const int c = adjCapacity[i];
@@ -65,10 +66,11 @@ GlobalRouter::GlobalRouter(int xNum_, int yNum_, int zNum_, int hCapacity_, int 
                           format(" adjustment %zu: no edge (%d,%d) hori=%d on layer %d", i, e.x, e.y, e.hori, e.z));
       continue;
     }
-    (hori ? grid.hUsage[e.x][e.y] : grid.vUsage[e.x][e.y]) += layerCap[e.z] - c;
+    int& demand = hori ? grid.hUsage[e.x][e.y] : grid.vUsage[e.x][e.y];
+    demand = addPreload(demand, std::int64_t(layerCap[e.z]) - c);
     adjustSum += c;
   }
-  std::printf("total adjust capacity=%d\n", adjustSum);
+  std::printf("total adjust capacity=%lld\n", static_cast<long long>(adjustSum));
 
   // Pin blockage: every tile's pins block b tracks of each incident edge, so an edge collects
   // the blockage of both its ends.

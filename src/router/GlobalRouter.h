@@ -7,6 +7,7 @@
 // (CostModel.cpp), commit, rip-up and statistics (RoutePath.cpp), history (History.cpp).
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -40,7 +41,7 @@ class GlobalRouter {
   bool useSteinerEdges = true;       // preferred-edge discount of the monotonic router
   int hCapacity = 0, vCapacity = 0;  // tracks of a horizontal / vertical planar edge, all layers
   int historyRounds = 0;
-  int totalOF = 0;                              // overflow units of the committed planar paths
+  std::int64_t totalOF = 0;  // overflow units of the committed planar paths; pitch-weighted ones of the layered paths
   float via_cost = 1.0f;                        // planar bend cost
   float baseCost = 10.0f;                       // weight of every edge cost; set per stage
   float costOffset = 0.0f;                      // additive edge cost of rule 2; set per stage
@@ -140,7 +141,7 @@ class GlobalRouter {
   // Removes a committed path (the vector stays); nothing happens when p1 and p2 share a tile.
   void RipUp(const Point& p1, const Point& p2, const std::vector<RPoint>& path, Net& net);
   // Largest demand, overflow, via units and wire units along the connection's current path.
-  void getScore(int& maxUsage, int& overflow, int& vias, int& wireUnits, const TwoPin* twoPin) const;
+  void getScore(int& maxUsage, std::int64_t& overflow, int& vias, int& wireUnits, const TwoPin* twoPin) const;
   // Largest history count (first such edge in (x, y)) and largest demand - capacity (>= 0).
   int getMaxHistory(int& x, int& y, int& maxOverflow) const;
   // Sum of the demand of every planar edge, pre-load included.
@@ -189,7 +190,7 @@ class GlobalRouter {
   // Reports every func_map entry that differs from cost3D; changes nothing.
   void check3DCost(int mode) const;
   // Commits a layered path of a connection of `net`; returns the pitch-weighted overflow added.
-  int Route3DPath(std::vector<RPoint>& path, Net& net);
+  std::int64_t Route3DPath(std::vector<RPoint>& path, Net& net);
   // Removes a path committed by Route3DPath for the same net.
   void RipUp3D(std::vector<RPoint>& path, Net& net);
   // Best-first search over all layers for a just ripped-up connection, the net's other paths

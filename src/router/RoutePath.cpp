@@ -59,8 +59,11 @@ void GlobalRouter::RipUp(const Point& p1, const Point& p2, const std::vector<RPo
   t_ripupPath.stop();
 }
 
-void GlobalRouter::getScore(int& maxUsage, int& overflow, int& vias, int& wireUnits, const TwoPin* twoPin) const {
-  maxUsage = overflow = vias = wireUnits = 0;
+// The overflow is summed in 64 bits: edges far over capacity (repeated adjustments) add up fast.
+void GlobalRouter::getScore(int& maxUsage, std::int64_t& overflow, int& vias, int& wireUnits,
+                            const TwoPin* twoPin) const {
+  maxUsage = vias = wireUnits = 0;
+  overflow = 0;
   for (const RPoint& r : twoPin->path) {
     if (r.hori == 2) {
       ++vias;

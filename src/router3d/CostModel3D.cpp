@@ -6,6 +6,7 @@
 // below-capacity price. Precision is part of the result: r is a float quotient, the curve is
 // evaluated in double from float inputs and rounded to float once.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -66,8 +67,11 @@ float GlobalRouter::cost3D(int x, int y, int z, int dir) const {
   const int u = memberOf(grid.usage3D.at(z, y, x), dir);
   const int c = dir == 2 ? kViaPriceCapacity : memberOf(grid.capacity3D.at(z, y, x), dir);
   if (u >= c) {
-    // 64-bit so that a large excess cannot wrap into a cheap or negative price.
-    return float(std::int64_t(wirePitch[z]) * 5000000 * (std::int64_t(u) + 1 - c));
+    // 64-bit so that a large excess cannot wrap into a cheap or negative price; an excess too
+    // large even for that costs the most 64 bits hold.
+    const std::int64_t perTrack = std::int64_t(wirePitch[z]) * 5000000;
+    const std::int64_t excess = std::min<std::int64_t>(std::int64_t(u) + 1 - c, INT64_MAX / perTrack);
+    return float(perTrack * excess);
   }
   const float s = dir == 2 ? float(viaCost) : 1.0f;
   const float r = float(u + 1) / float(c + 1);  // c >= 1 here, since 0 <= u < c

@@ -203,9 +203,9 @@ void rerouteRound(GlobalRouter& router, NetDB& db, std::vector<Order>& orders, B
     if (n == nullptr || !router.isNeedRoute(t, *n)) continue;
     if (i % step == 0 && i != 0) {
       const std::int64_t totalWL = std::int64_t(router.Wlen2D) + std::int64_t(router.totalVia) * router.viaCost;
-      std::printf("Progress=%d%%  time=%.2lf  netlength=%d  via=%d  totalWL=%lld  totalOF=%d\n",
+      std::printf("Progress=%d%%  time=%.2lf  netlength=%d  via=%d  totalWL=%lld  totalOF=%lld\n",
                   int(100 * std::int64_t(i + 1) / (count + 1)), double(roundTimer.getTime()), int(t->path.size()),
-                  router.totalVia, static_cast<long long>(totalWL), router.totalOF);
+                  router.totalVia, static_cast<long long>(totalWL), static_cast<long long>(router.totalOF));
       std::fflush(stdout);
     }
     const int result = reroute(router, t, *n, box, stacks);

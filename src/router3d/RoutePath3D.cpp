@@ -37,9 +37,9 @@ void refreshPrice(GlobalRouter& r, const RPoint& u) {
 
 }  // namespace
 
-int GlobalRouter::Route3DPath(std::vector<RPoint>& path, Net& net) {
+std::int64_t GlobalRouter::Route3DPath(std::vector<RPoint>& path, Net& net) {
   t_addPath.start();
-  int added = 0;
+  std::int64_t added = 0;  // pitch-weighted: a few units at a large pitch pass 32 bits
   const bool shared = net.twoPins.size() >= 2;
   for (const RPoint& u : path) {
     if (shared) {

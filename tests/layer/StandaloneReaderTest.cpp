@@ -72,6 +72,10 @@ TEST(Input2DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
        "line 22: adjustment .0,0.-.2,0. is not a pair"},
       {"adjustments cut short", replaced(p, "\n2\n", "\n3\n"),
        "line 24: unexpected end of file, expected an adjustment's x1"},
+      {"more tracks per edge than the limit", replaced(p, "capacity 40 4", "capacity 2000000 4"),
+       "line 3: horizontal capacity holds 1000002 tracks per edge, more than the limit of 1000000"},
+      {"adjusted capacity beyond the track limit", replaced(p, "0 0 1 1 0 1 10", "0 0 1 1 0 1 2000002"),
+       "line 22: adjusted capacity 2000002 holds 1000001 tracks, more than the limit of 1000000"},
   };
   for (const Broken& c : kBroken) {
     SCOPED_TRACE(c.name);

@@ -33,7 +33,8 @@ coverage: build
 	  -DCMAKE_EXE_LINKER_FLAGS=--coverage -DKORVANE_TABLES_DIR=$(CURDIR)/$(BUILD)
 	cmake --build $(BUILD)-coverage -j $(JOBS)
 	find $(BUILD)-coverage -name '*.gcda' -delete
-	cd $(BUILD)-coverage && ctest --output-on-failure -j $(JOBS)
+	# The file-size-limit run would cut the counters its child writes and spoil them for every later run.
+	cd $(BUILD)-coverage && ctest --output-on-failure -j $(JOBS) -E FailedWriteLeavesNoFileAtItsName
 	python3 tools/coverage.py --build $(BUILD)-coverage --source src
 
 clean:

@@ -82,7 +82,8 @@ int main(int argc, char** argv) {
   router.getMaxHistory(x, y, maxOF);
   int overLimit = 0;
   const long long steiner = steinerSum(db, spanningLength, overLimit);
-  std::printf("bench: totalOF=%d maxOF=%d Wlen2D=%d steinerSum=%lld netsOverFluteLimit=%d cpu=%g\n", router.totalOF,
+  std::printf("bench: totalOF=%lld maxOF=%d Wlen2D=%d steinerSum=%lld netsOverFluteLimit=%d cpu=%g\n",
+              (long long)router.totalOF,
               maxOF, router.Wlen2D, steiner, overLimit, cpuSecondsSinceStart());
   return 0;
 }

@@ -41,21 +41,8 @@ void CellGrid::allocateBase(int xs, int ys) {
   layerStart.assign(1, base.data());
 }
 
-void CellGrid::allocateUpper(int zNum) {
-  if (layers() >= zNum) return;
-  const std::size_t plane = std::size_t(xNum) * std::size_t(yNum);
-  upper.assign(plane * std::size_t(zNum - 1), GridCell{});
-  layerStart.resize(1);
-  for (int z = 1; z < zNum; ++z) {
-    GridCell* first = upper.data() + plane * std::size_t(z - 1);
-    initLayer(first, xNum, yNum, z);
-    layerStart.push_back(first);
-  }
-}
-
 void CellGrid::clearStamps() {
-  for (std::vector<GridCell>* block : {&base, &upper})
-    for (GridCell& c : *block) c.visitStamp = c.targetStamp = -1;
+  for (GridCell& c : base) c.visitStamp = c.targetStamp = -1;
 }
 
 GridGraph::GridGraph(int xNum_, int yNum_, int zNum_, int hCapacity_, int vCapacity_)

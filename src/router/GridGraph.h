@@ -41,9 +41,9 @@ struct NodeGrid {
   const T& at(int z, int y, int x) const { return cells[(std::size_t(z) * yNum + y) * xNum + x]; }
 };
 
-// Search cells, at(z, y, x) or [z][y][x]. Layer 0 is one block made with the grid, layers
-// above it one block made by allocateUpper(); cells never move once made, so the heap nodes
-// and the parent pointers stay valid.
+// Search cells of the planar search, at(z, y, x) or [z][y][x] with z = 0: one block made with
+// the grid (the layered search keeps its own cells); cells never move once made, so the heap
+// nodes and the parent pointers stay valid.
 class CellGrid {
  public:
   struct Layer {
@@ -52,22 +52,20 @@ class CellGrid {
     GridCell* operator[](int y) const { return base + std::size_t(y) * xNum; }
   };
   int xNum = 0, yNum = 0;
-  // Layers made so far: 1 after construction, zNum after allocateUpper(zNum).
+  // Layers made: 1 after construction.
   int layers() const { return int(layerStart.size()); }
   GridCell& at(int z, int y, int x) { return layerStart[z][std::size_t(y) * xNum + x]; }
   const GridCell& at(int z, int y, int x) const { return layerStart[z][std::size_t(y) * xNum + x]; }
   Layer operator[](int z) const { return Layer{layerStart[z], xNum}; }
 
   void allocateBase(int xs, int ys);
-  void allocateUpper(int zNum);
   // Every made cell gets visitStamp and targetStamp -1 (used when the search stamp wraps).
   void clearStamps();
-  std::size_t bytes() const { return (base.capacity() + upper.capacity()) * sizeof(GridCell); }
+  std::size_t bytes() const { return base.capacity() * sizeof(GridCell); }
 
  private:
   static void initLayer(GridCell* first, int xs, int ys, int z);
   std::vector<GridCell> base;         // layer 0, [y][x]
-  std::vector<GridCell> upper;        // layers 1 .. zNum - 1, [z - 1][y][x]
   std::vector<GridCell*> layerStart;  // first cell of every made layer
 };
 

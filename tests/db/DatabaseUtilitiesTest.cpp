@@ -85,6 +85,30 @@ TEST(GeometryPrinting, TilesAndEdgesAsText) {
   EXPECT_EQ(os.str(), "(3,-4)v(0,0)h(1,2)h(7,8)v(0,9)");
 }
 
+// A path step's own comparisons ignore the layer; the per-net edge sets' comparison does not.
+// Order: by hori, then vertical edges (hori 0) by x then y, the others by y then x.
+TEST(GeometryComparison, StepsCompareWithoutTheLayerAndEdgeSetsWithIt) {
+  const struct {
+    RPoint a, b;
+    bool equal, edgeSetEqual, less;
+  } kPairs[] = {
+      {RPoint(1, 2, 0, 1), RPoint(1, 2, 3, 1), true, false, false},
+      {RPoint(1, 2, 4, 2), RPoint(1, 2, 4, 2), true, true, false},
+      {RPoint(1, 2, 0, 1), RPoint(1, 2, 0, 0), false, false, false},
+      {RPoint(2, 1, 0, 0), RPoint(1, 2, 0, 0), false, false, false},
+      {RPoint(1, 2, 0, 1), RPoint(2, 1, 0, 1), false, false, false},
+      {RPoint(5, 1, 0, 2), RPoint(1, 2, 0, 2), false, false, true},
+      {RPoint(1, 2, 0, 0), RPoint(0, 0, 0, 1), false, false, true},
+  };
+  for (const auto& p : kPairs) {
+    SCOPED_TRACE(testing::Message() << p.a << " " << p.b);
+    EXPECT_EQ(p.a == p.b, p.equal);
+    EXPECT_EQ(p.a != p.b, !p.equal);
+    EXPECT_EQ(eqRPoint()(p.a, p.b), p.edgeSetEqual);
+    EXPECT_EQ(p.a < p.b, p.less);
+  }
+}
+
 TEST(TimeReports, TheDeviceReportPrintsNothing) {
   testing::internal::CaptureStdout();
   printGPUTime();

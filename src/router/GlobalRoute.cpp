@@ -267,7 +267,7 @@ int mazeLengthBound(int dx, int dy, int round, int ripupCount, int expandCenter,
   return int((dx + dy) * f) + 2;
 }
 
-MazeStallRule::MazeStallRule(const parameterSet& params, int startOF)
+MazeStallRule::MazeStallRule(const parameterSet& params, std::int64_t startOF)
     : unlimited(params.mazeIteration == INT_MAX),
       historyStartRound(params.historyStartRound),
       costRelaxRound(params.costRelaxRound),
@@ -277,7 +277,7 @@ bool MazeStallRule::scheduleFixed(int r, float costOffset) const {
   return r > historyStartRound && r > costRelaxRound && costOffset <= kCostOffsetFloor;
 }
 
-bool MazeStallRule::stalled(int totalOF, bool fixedSchedule) {
+bool MazeStallRule::stalled(std::int64_t totalOF, bool fixedSchedule) {
   if (!unlimited) return false;
   if (totalOF < bestOF) {
     bestOF = totalOF;

@@ -2,6 +2,7 @@
 // The planar routing flow: pattern, monotonic, maze and post stages over every two-pin
 // connection of the database, in the order of a scored routing list.
 
+#include <cstdint>
 #include <vector>
 
 #include "db/NetDB.h"
@@ -52,12 +53,12 @@ struct MazeStallRule {
   bool unlimited = false;     // the budget is mazeIteration INT_MAX (a negative value or none in the file)
   int historyStartRound = 1;  // parameters of the cost schedule
   int costRelaxRound = 35;
-  int bestOF = 0;       // lowest total overflow so far
-  int staleRounds = 0;  // fixed-schedule rounds since bestOF was reached
+  std::int64_t bestOF = 0;  // lowest total overflow so far
+  int staleRounds = 0;      // fixed-schedule rounds since bestOF was reached
 
-  MazeStallRule(const parameterSet& params, int startOF);
+  MazeStallRule(const parameterSet& params, std::int64_t startOF);
   // Whether round r prices as round r - 1 did; costOffset is the offset before this round relaxes it.
   bool scheduleFixed(int r, float costOffset) const;
   // Books the total overflow after a round; true when the stage is to end.
-  bool stalled(int totalOF, bool fixedSchedule);
+  bool stalled(std::int64_t totalOF, bool fixedSchedule);
 };

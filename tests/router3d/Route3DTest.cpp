@@ -55,6 +55,26 @@ NetDB straightNets(int count, int oneUnit) {
   return db;
 }
 
+// Runs `rounds` layered rounds over straightNets(30, 3) with via cost 1; keeps the router and
+// the captured standard output.
+struct StraightNetsRun {
+  std::unique_ptr<GlobalRouter> router;
+  std::string out;
+  bool ok = false;
+  explicit StraightNetsRun(int rounds) {
+    NetDB db = straightNets(30, 3);
+    router = routerFor(db, 1);
+    Graph graph;
+    graph.initialLA(db, 1, 0.0);
+    std::vector<Order> orders = ordersOf(db);
+    parameterSet params;
+    params.optimization3DIteration = rounds;
+    testing::internal::CaptureStdout();
+    ok = Route3D(*router, db, orders, graph, params);
+    out = testing::internal::GetCapturedStdout();
+  }
+};
+
 struct ProgressCase {
   const char* name;
   int entries, oneUnit;
@@ -110,16 +130,8 @@ TEST(Route3DRounds, PrintsProgressAtEveryStepAndSkipsOneUnitPaths) {
 // rounds an edge no net uses has the price of the steep, flat and steep curve.
 TEST(Route3DRounds, FlatterPriceCurveInTheSecondRoundOnly) {
   for (int rounds : {1, 2, 3}) {
-    NetDB db = straightNets(30, 3);
-    auto router = routerFor(db, 1);
-    Graph graph;
-    graph.initialLA(db, 1, 0.0);
-    std::vector<Order> orders = ordersOf(db);
-    parameterSet params;
-    params.optimization3DIteration = rounds;
-    testing::internal::CaptureStdout();
-    Route3D(*router, db, orders, graph, params);
-    testing::internal::GetCapturedStdout();
+    const StraightNetsRun run(rounds);
+    const GlobalRouter* router = run.router.get();
     const double r = 1.0 / double(router->grid.capacity3D.at(0, 11, 10).x + 1);
     EXPECT_EQ(entryAt(*router, 10, 11, 0).x, float(1000.0 * (r * r * (rounds == 2 ? 0.01 : 0.025) + 1.0))) << rounds;
   }
@@ -152,18 +164,10 @@ TEST(Route3DRounds, AnOpenNetIsNamedAndFailsTheStage) {
 // followed by an empty line; the layer assignment between rounds prints its time line and two
 // empty lines before the total; the stage ends with the four activity timers and an empty line.
 TEST(Route3DRounds, TimeLinesCloseEveryRoundAndTheStage) {
-  NetDB db = straightNets(30, 3);
-  auto router = routerFor(db, 1);
-  Graph graph;
-  graph.initialLA(db, 1, 0.0);
-  std::vector<Order> orders = ordersOf(db);
-  parameterSet params;
-  params.optimization3DIteration = 3;
-  testing::internal::CaptureStdout();
-  ASSERT_TRUE(Route3D(*router, db, orders, graph, params));
+  const StraightNetsRun run(3);
+  ASSERT_TRUE(run.ok);
   const std::string out =
-      std::regex_replace(testing::internal::GetCapturedStdout(),
-                         std::regex("(costs|Time:|time :) [0-9][-0-9.e+]* seconds"), "$1 T seconds");
+      std::regex_replace(run.out, std::regex("(costs|Time:|time :) [0-9][-0-9.e+]* seconds"), "$1 T seconds");
   const std::string roundEnd = "3D Routing costs T seconds\n\n!!!!!!!!!  CPU  Total Time: T seconds  !!!!!!!\n\n";
   const std::string assignment =
       "===================Start DP-based Layer Assignment with Negotiation Scheme===================\n";

@@ -70,6 +70,8 @@ TEST(Input2DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
        "line 21: expected the capacity adjustment count"},
       {"adjustment tiles not neighbours", replaced(p, "0 0 1 1 0 1 10", "0 0 1 2 0 1 10"),
        "line 22: adjustment .0,0.-.2,0. is not a pair"},
+      {"adjustment one column past the grid", replaced(p, "0 0 1 1 0 1 10", "3 0 1 4 0 1 10"),
+       "line 22: adjustment .3,0.-.4,0. is not a pair"},
       {"adjustments cut short", replaced(p, "\n2\n", "\n3\n"),
        "line 24: unexpected end of file, expected an adjustment's x1"},
       {"more tracks per edge than the limit", replaced(p, "capacity 40 4", "capacity 2000000 4"),

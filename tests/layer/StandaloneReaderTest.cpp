@@ -203,6 +203,35 @@ TEST(Input3DresultDeathTest, NamesBlocksThatMatchNoNetAndRefusesAFileOfNone) {
   }
 }
 
+// A block that leaves pins of its net apart and a net with no block are named in one warning,
+// by name or, where the model has no names, by id; the block still loads.
+TEST(Input3Dresult, NamesNetsLeftWithPinsApart) {
+  const std::string result = replaced(kResult, "(105,205,2)-(135,205,2)", "(105,205,2)-(125,205,2)");
+  Graph g;
+  testing::internal::CaptureStderr();
+  readBoth(g, kProblem, result.substr(0, result.find("\nnetC") + 1));
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(
+      err.starts_with("Warning: ") &&
+      err.ends_with("r.out: 2 nets are left with pins apart: \"netA\" (block of line 1), \"netC\" (no block)\n"))
+      << err;
+  EXPECT_EQ(g.wlen2D, 2);
+
+  NetDB db = makeGridDB(4, 3, {2, 2}, {2, 2});
+  addNet(db, 7, {Point(0, 0, 0), Point(3, 0, 0)});
+  addNet(db, 9, {Point(0, 0, 0), Point(0, 2, 0)});
+  TempDir dir;
+  const std::string r = dir.write("r.out", "n7 7\n(5,5,1)-(25,5,1)\n!\n");
+  Graph k;
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  k.initialLA(db, 1, 0.0);
+  k.input3Dresult(r.c_str());
+  err = testing::internal::GetCapturedStderr();
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(err, "Warning: " + r + ": 2 nets are left with pins apart: net 7 (block of line 1), net 9 (no block)\n");
+}
+
 // Random nets on three layers of pitch 2 (the reader halves units), routed and assigned: the
 // written result read back gives the same trees, layers and 2D usage.
 TEST(StandaloneReaders, RoundTripOfAnAssignedResult) {

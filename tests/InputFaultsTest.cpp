@@ -151,6 +151,10 @@ const Fault kFaults[] = {
     {"no tile size", "tiny.route", "TileSize : 16 8\n", "", "tile size 0 x 0"},
     {"zero pitch", "tiny.route", "MinWireWidth : 1 2\nMinWireSpacing : 1 2", "MinWireWidth : 0 2\nMinWireSpacing : 0 2",
      "adjustment on layer 1"},
+    {"zero pitch and no spacing line", "tiny.route", "",
+     "route 1.0\nGrid : 4 3 2\nVerticalCapacity : 0 32\nHorizontalCapacity : 20 0\nMinWireWidth : 0 2\n"
+     "GridOrigin : 100 200\nTileSize : 16 8\n",
+     "line 8: wire pitch (width + spacing) of layer 1 is 0"},
     {"negative capacity", "tiny.route", "VerticalCapacity : 0 32", "VerticalCapacity : 0 -32", "negative"},
     {"more tracks per edge than the limit", "tiny.route", "VerticalCapacity : 0 32", "VerticalCapacity : 0 4000004",
      "vertical capacity of layers 1..2 holds 1000001 tracks per edge"},

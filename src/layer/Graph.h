@@ -236,7 +236,8 @@ class Graph {
   void buildOverlapGraph();
 
   // Stand-alone readers (StandaloneReaders.cpp): an ISPD'08 problem straight into the model,
-  // and a routed result file into the trees of the model's nets. Bad input ends the run.
+  // and a routed result file into the trees of the model's nets. Bad input ends the run; nets
+  // the result leaves with pins apart are named in a warning on stderr.
   void input2Dresult(const char* path);
   void input3Dresult(const char* path);
 

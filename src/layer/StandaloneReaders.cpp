@@ -6,7 +6,8 @@
 // on layer 0, skips nets of more than 1000 pins and preloads adjustments as demand.
 // input3Dresult marks the wire segments of each net's block in the stamped grids of the tree
 // builder and grows the tree from the net's first pin, as the conversion from the planar
-// router does; via lines leave no trace. Both are linear in the file.
+// router does; via lines leave no trace. Nets the file leaves with pins apart (a block that
+// does not join them, or no block) are named in one warning. Both are linear in the file.
 //
 // Lines may be of any length; every read is checked and bad input ends the run with
 // "Error: <file>: line N: <what>".
@@ -114,6 +115,32 @@ void reportUnmatchedBlocks(const char* path, bool anyNet, int blocks,
   std::fflush(stdout);
   std::fprintf(stderr, "Warning: %s: %zu result block%s match no net and %s skipped: %s\n", path, skipped.size(),
                skipped.size() == 1 ? "" : "s", skipped.size() == 1 ? "is" : "are", list.c_str());
+}
+
+// Names on stderr the nets whose pins the file leaves apart (the first ten of them): each
+// entry is the net's label and the header line of its block, 0 for a net with no block.
+void reportOpenNets(const char* path, const std::vector<std::pair<std::string, int>>& open) {
+  if (open.empty()) return;
+  constexpr std::size_t kNamed = 10;
+  std::string list;
+  for (std::size_t i = 0; i < open.size() && i < kNamed; ++i)
+    list += format("%s%s (%s)", i > 0 ? ", " : "", open[i].first.c_str(),
+                   open[i].second > 0 ? format("block of line %d", open[i].second).c_str() : "no block");
+  if (open.size() > kNamed) list += ", ...";
+  std::fflush(stdout);
+  std::fprintf(stderr, "Warning: %s: %zu net%s left with pins apart: %s\n", path, open.size(),
+               open.size() == 1 ? " is" : "s are", list.c_str());
+}
+
+// The tree reaches every tile that holds a pin of the net (pins of one tile on several layers
+// are one tile, and a tree node is a tile).
+bool joinsEveryPin(const Graph& g, const net& n) {
+  std::vector<std::pair<int, int>> tiles;
+  for (const pin& p : g.pinsOf(n)) tiles.emplace_back(p.x, p.y);
+  std::sort(tiles.begin(), tiles.end());
+  tiles.erase(std::unique(tiles.begin(), tiles.end()), tiles.end());
+  const auto nodes = g.nodesOf(n);
+  return std::size_t(std::count_if(nodes.begin(), nodes.end(), [](const node& v) { return v.isPin; })) == tiles.size();
 }
 
 }  // namespace
@@ -286,6 +313,7 @@ void Graph::input3Dresult(const char* path) {
   int netUsingH = 0, netUsingV = 0;
   int blocks = 0;
   std::vector<std::pair<std::string, int>> skipped;  // (name, header line) of unmatched blocks
+  std::vector<int> blockLine(nets.size(), 0);        // [net index]: header line of its block, 0: none
 
   while (true) {
     const std::string_view name = in.word();
@@ -352,6 +380,7 @@ void Graph::input3Dresult(const char* path) {
     }
     net& n = nets[std::size_t(target)];
     BFS_net(marks, n, target);
+    blockLine[std::size_t(target)] = headerLine;
     for (const edge& e : edgesOf(n)) {
       if (e.hori && !usesH) usesH = true, netUsingH = n.id;
       if (!e.hori && !usesV) usesV = true, netUsingV = n.id;
@@ -365,6 +394,14 @@ void Graph::input3Dresult(const char* path) {
     fatalError(path, format("no layer has horizontal capacity, but net %d has a horizontal wire", netUsingH));
   if (usesV && usableV.empty())
     fatalError(path, format("no layer has vertical capacity, but net %d has a vertical wire", netUsingV));
+  // A net whose block leaves pins apart, or that has none, gets an incomplete or empty route.
+  std::vector<std::pair<std::string, int>> open;  // (label, header line) in net order
+  for (std::size_t i = 0; i < nets.size(); ++i) {
+    if (blockLine[i] > 0 && joinsEveryPin(*this, nets[i])) continue;
+    open.emplace_back(named ? format("\"%s\"", std::string(names[i]).c_str()) : format("net %d", nets[i].id),
+                      blockLine[i]);
+  }
+  reportOpenNets(path, open);
 
   // The assignment scratch covers the largest net, as after the conversion from the router.
   solSets.assign((std::size_t(maxNetLen) + 1) * std::size_t(layerNum), sol{});

@@ -47,21 +47,34 @@ float GlobalRouter::edgeCost(int rule, int x, int y, bool hori) const {
   const int d = grid.getCost(x, y, hori);
   const int c = capacityOf(hori);
   const float w = baseCost;
+  float price;
   switch (rule) {
     case 0:
-      return float(d) + 3.0f * w;
+      price = float(d) + 3.0f * w;
+      break;
     case 1:
-      if (hardOverflowCost) return hardCost(d, c, historyOf(x, y, hori));
-      return (float(d) / safeCapacity(c) + congestion(d, c)) * w;
+      price = hardOverflowCost ? hardCost(d, c, historyOf(x, y, hori))
+                               : (float(d) / safeCapacity(c) + congestion(d, c)) * w;
+      break;
     default: {
-      if (hardOverflowCost) return hardCost(d, c, historyOf(x, y, hori));
+      if (hardOverflowCost) {
+        price = hardCost(d, c, historyOf(x, y, hori));
+        break;
+      }
       const float s = congestion(d, c);
-      if (!historyOn) return s * w + costOffset;
+      if (!historyOn) {
+        price = s * w + costOffset;
+        break;
+      }
       const double h = double(historyOf(x, y, hori));
-      return float(double(costOffset) +
-                   double(w) * (double(s) * (std::pow(h, historyPow) / double(historyBase) + 1.0)));
+      price =
+          float(double(costOffset) + double(w) * (double(s) * (std::pow(h, historyPow) / double(historyBase) + 1.0)));
     }
   }
+  // An edge raised above its layer's tracks starts with a negative demand, which can take the
+  // price below zero; the maze search needs prices of at least 0, so such an edge costs
+  // nothing, as the net's own edges do during a search.
+  return price < 0.0f ? 0.0f : price;
 }
 
 void GlobalRouter::initialFunc_2Dmap(int mode) {

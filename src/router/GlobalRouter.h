@@ -132,7 +132,8 @@ class GlobalRouter {
   // DPCost with the net's set lookups already made: routed = the net uses the edge (a net of
   // two or more connections), steiner = it is a Steiner edge and the discount is on.
   float DPCostKnown(int x, int y, bool hori, bool routed, bool steiner) const;
-  // Price of the existing planar edge by cost-map rule 0, 1 or 2 (what func_2Dmap holds).
+  // Price of the existing planar edge by cost-map rule 0, 1 or 2 (what func_2Dmap holds); never
+  // below 0, which the maze search needs.
   float edgeCost(int rule, int x, int y, bool hori) const;
 
   // --- commit, rip-up, statistics (RoutePath.cpp) ---

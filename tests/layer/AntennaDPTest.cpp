@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <random>
 #include <vector>
 
@@ -230,6 +231,47 @@ TEST(AntennaDP, MatchesBruteForceInEveryPruningMode) {
   EXPECT_GT(solvable, 100);
   EXPECT_GT(unsolvable, 30);
   EXPECT_GT(withBreaks, 20);
+}
+
+// Each pruning keeps exactly the solutions that no other may replace, in list order; the bin
+// pruning runs after `earlier` was binned, whose cells stay in the reused tables. Three layers,
+// limit 4, bins of one.
+TEST(AntennaPruning, KeepsExactlyTheSolutionsNoOtherMayReplace) {
+  using Sol = std::array<long long, 5>;  // AL, pinCnt, TW, LS, cost
+  const struct {
+    const char* name;
+    bool bins;
+    std::vector<Sol> earlier, list, kept;
+  } kCases[] = {
+      {"equal cost, the earlier wire longer", false, {}, {{3, 1, 0, 2, 5}, {2, 1, 0, 2, 5}}, {{2, 1, 0, 2, 5}}},
+      {"with pins before without", false, {}, {{2, 1, 0, 2, 5}, {2, 0, 0, 2, 5}}, {{2, 0, 0, 2, 5}}},
+      {"without pins before with", false, {}, {{2, 0, 0, 2, 5}, {2, 1, 0, 2, 5}}, {{2, 0, 0, 2, 5}}},
+      {"bins read only the cells of their own range", true, {{1, 1, 0, 2, 7}}, {{1, 1, 1, 2, 7}}, {{1, 1, 1, 2, 7}}},
+  };
+  const auto solutions = [](const std::vector<Sol>& rows) {
+    std::vector<AntennaSol> out;
+    for (const Sol& r : rows) {
+      AntennaSol s;
+      s.AL = int(r[0]), s.pinCnt = int(r[1]), s.TW = int(r[2]), s.LS = int(r[3]), s.cost = r[4];
+      out.push_back(s);
+    }
+    return out;
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    Graph g;
+    g.layerNum = 3, g.antennaMaxLen = 4.0, g.alBinSize = 1;
+    std::vector<AntennaSol> earlier = solutions(c.earlier), list = solutions(c.list);
+    if (c.bins) {
+      g.AA_solBinPrunning(earlier, false);
+      g.AA_solBinPrunning(list, false);
+    } else {
+      g.AA_solEasyPrunning(list);
+    }
+    std::vector<Sol> kept;
+    for (const AntennaSol& s : list) kept.push_back({s.AL, s.pinCnt, s.TW, s.LS, s.cost});
+    EXPECT_EQ(kept, c.kept);
+  }
 }
 
 // The drivers with the antenna flag set, on designs with room on every layer ("room") and on

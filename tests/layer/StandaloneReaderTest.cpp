@@ -70,6 +70,8 @@ TEST(Input2DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
        "line 21: expected the capacity adjustment count"},
       {"adjustment tiles not neighbours", replaced(p, "0 0 1 1 0 1 10", "0 0 1 2 0 1 10"),
        "line 22: adjustment .0,0.-.2,0. is not a pair"},
+      {"adjustment one column past the grid", replaced(p, "0 0 1 1 0 1 10", "3 0 1 4 0 1 10"),
+       "line 22: adjustment .3,0.-.4,0. is not a pair"},
       {"adjustments cut short", replaced(p, "\n2\n", "\n3\n"),
        "line 24: unexpected end of file, expected an adjustment's x1"},
       {"more tracks per edge than the limit", replaced(p, "capacity 40 4", "capacity 2000000 4"),
@@ -199,6 +201,35 @@ TEST(Input3DresultDeathTest, NamesBlocksThatMatchNoNetAndRefusesAFileOfNone) {
     Graph h;
     EXPECT_EXIT(readBoth(h, kProblem, c.text), testing::ExitedWithCode(1), std::string("Error: .*r.out: ") + c.mustSay);
   }
+}
+
+// A block that leaves pins of its net apart and a net with no block are named in one warning,
+// by name or, where the model has no names, by id; the block still loads.
+TEST(Input3Dresult, NamesNetsLeftWithPinsApart) {
+  const std::string result = replaced(kResult, "(105,205,2)-(135,205,2)", "(105,205,2)-(125,205,2)");
+  Graph g;
+  testing::internal::CaptureStderr();
+  readBoth(g, kProblem, result.substr(0, result.find("\nnetC") + 1));
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(
+      err.starts_with("Warning: ") &&
+      err.ends_with("r.out: 2 nets are left with pins apart: \"netA\" (block of line 1), \"netC\" (no block)\n"))
+      << err;
+  EXPECT_EQ(g.wlen2D, 2);
+
+  NetDB db = makeGridDB(4, 3, {2, 2}, {2, 2});
+  addNet(db, 7, {Point(0, 0, 0), Point(3, 0, 0)});
+  addNet(db, 9, {Point(0, 0, 0), Point(0, 2, 0)});
+  TempDir dir;
+  const std::string r = dir.write("r.out", "n7 7\n(5,5,1)-(25,5,1)\n!\n");
+  Graph k;
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  k.initialLA(db, 1, 0.0);
+  k.input3Dresult(r.c_str());
+  err = testing::internal::GetCapturedStderr();
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(err, "Warning: " + r + ": 2 nets are left with pins apart: net 7 (block of line 1), net 9 (no block)\n");
 }
 
 // Random nets on three layers of pitch 2 (the reader halves units), routed and assigned: the

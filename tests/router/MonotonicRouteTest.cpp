@@ -59,8 +59,8 @@ bool near(double got, double want) { return std::fabs(got - want) <= 1e-4 * std:
 
 }  // namespace
 
-// Random demands, bend prices and own-net edges on every box up to 4 x 4 tiles, both slopes and
-// both orders of the ends: the program's cost and its path must both be the exhaustive optimum.
+// Random demands, bend prices, own-net and preferred edges on every box up to 4 x 4 tiles, both
+// slopes and both orders of the ends: the program's cost and its path must both be the exhaustive optimum.
 TEST(MonotonicRoute, FindsTheCheapestMonotonePath) {
   std::mt19937 rng(20240611u);
   const float kBends[] = {0.0f, 5.0f, 37.5f, 250.0f};
@@ -76,11 +76,18 @@ TEST(MonotonicRoute, FindsTheCheapestMonotonePath) {
         for (int& d : router->grid.vUsage.cells) d = int(rng() % 15);
         const bool sharedNet = variant >= 4;
         Net net = makeNet(sharedNet ? 2 : 1);
-        if (sharedNet)
+        if (sharedNet) {
           for (int i = 0; i < 6; ++i) {
             const int hori = int(rng() % 2);
             net.routedEdges.insert(RPoint(int(rng() % 8), int(rng() % 8), 0, hori));
           }
+          // Preferred edges in the box, their discount switched on or off.
+          for (int i = 0; i < 6; ++i) {
+            const int hori = int(rng() % 2);
+            net.steinerEdges.insert(RPoint(2 + int(rng() % 5), 2 + int(rng() % 5), 0, hori));
+          }
+          router->useSteinerEdges = rng() % 2 == 0;
+        }
         const bool rising = variant % 2 == 0;
         const Point a(2, rising ? 2 : 2 + h);
         const Point b(2 + w, rising ? 2 + h : 2);

@@ -32,6 +32,12 @@ TEST(PathScoring, SumsTheMapMemberOfEachUnit) {
   t.overflow = 7;
   EXPECT_EQ(r->PathScore(&t, net), 651.0f);
   EXPECT_EQ(t.overflow, 0);
+  // A unit off the grid (one column or row past it) adds nothing and is reported.
+  t.path = {RPoint(3, 0, 0, 1), RPoint(0, 3, 0, 0), RPoint(1, 0, 0, 1)};
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(r->PathScore(&t, net), 1.0f);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "ERROR GlobalRouter 610 unit (3,0,0) hori=1\nERROR GlobalRouter 610 unit (0,3,0) hori=0\n");
 }
 
 // An adjustment adds to one edge's demand in its direction and to no total.

@@ -51,6 +51,19 @@ TEST(CostTable, PriceRisesWithDemandInBothDirections) {
   }
 }
 
+// An edge raised above its layer's tracks pre-loads a negative demand; no rule of the map, with
+// or without the hard-overflow rule, prices it below zero (the maze search needs that).
+TEST(CostTable, NegativeDemandNeverPricesBelowZero) {
+  auto r = quietRouter(5, 5, 1, 1);
+  r->baseCost = 10.0f;
+  r->grid.hUsage[0][0] = -999;
+  for (const bool hard : {false, true})
+    for (int rule = 0; rule <= 2; ++rule) {
+      r->hardOverflowCost = hard;
+      EXPECT_GE(r->edgeCost(rule, 0, 0, true), 0.0f) << "rule " << rule << (hard ? ", hard" : "");
+    }
+}
+
 // Random commits and rip-ups of random paths, nets with one and with several connections, on a
 // small grid with pre-loaded demand below capacity: after every step the router's arrays and
 // totals equal a recount from the live paths; ripping everything up restores the start.

@@ -1,6 +1,7 @@
 #include "support/RunProcess.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -67,5 +68,16 @@ RunResult runProcess(const std::string& program, const std::vector<std::string>&
 }
 
 RunResult runKorvane(const std::vector<std::string>& args, const std::string& workDir, long long fileSizeLimit) {
-  return runProcess(KORVANE_EXE, args, workDir, fileSizeLimit);
+  RunResult r = runProcess(KORVANE_EXE, args, workDir, fileSizeLimit);
+  // Internal consistency checks print "ERROR ..." and let the run go on to status 0; on input
+  // the router accepted, any such line is a fault of the router.
+  if (r.exitStatus == 0) {
+    const std::size_t at = r.out.starts_with("ERROR") ? 0 : r.out.find("\nERROR");
+    if (at != std::string::npos) {
+      const std::size_t begin = at == 0 ? 0 : at + 1;
+      ADD_FAILURE() << "the run ended with status 0 after an internal error: "
+                    << r.out.substr(begin, r.out.find('\n', begin) - begin);
+    }
+  }
+  return r;
 }

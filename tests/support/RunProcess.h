@@ -14,7 +14,8 @@ struct RunResult {
 RunResult runProcess(const std::string& program, const std::vector<std::string>& args, const std::string& workDir = "",
                      long long fileSizeLimit = -1);
 
-// Runs the Korvane executable of this build.
+// Runs the Korvane executable of this build. A run that ends with status 0 must not have printed
+// an "ERROR" line (an internal consistency check); one that did fails the calling test.
 RunResult runKorvane(const std::vector<std::string>& args, const std::string& workDir = "",
                      long long fileSizeLimit = -1);
 

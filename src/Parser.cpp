@@ -124,8 +124,10 @@ void Input_Setting(const char* path, NetDB&, parameterSet& params) {
       } else if (which == "Overflow") {
         params.outputOverflowInfo = r.yesNo(" \"Output Overflow Infomation\" should be set to Yes or No");
         std::printf("set Output Overflow Information = %s\n", params.outputOverflowInfo ? "Yes" : "No");
+      } else {
+        // A misspelt switch would otherwise be dropped and its setting lost without a word.
+        r.formatError();
       }
-      // Any other word after "Output" is consumed and ignored.
     } else if (key == "Ignored") {
       const int v = r.intValue(3);
       std::printf("set Ignored net threshold = %d\n", v);
@@ -134,7 +136,8 @@ void Input_Setting(const char* path, NetDB&, parameterSet& params) {
       r.skipWords(3);
       double v = 0.0;
       if (!parseDouble(in.word(), v)) r.formatError();
-      if (!std::isfinite(v)) settingError(" \"Pin Blockage Factor\" should be a finite number");
+      // NaN fails the test too. An infinite factor blocks every pin tile's edges fully, as any
+      // huge one does: the blockage is capped at the edge's capacity.
       if (!(v >= 0.0)) settingError(" \"Pin Blockage Factor\" should be larger than 0");
       std::printf("set Pin Blockage Factor = %.3lf\n", v);
       params.pinBlockageFactor = v;

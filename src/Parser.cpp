@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 #include "NameLines.h"
 #include "PinSet.h"
@@ -241,24 +242,25 @@ const char* unusedDirection(const NetDB& db, int& netId) {
   return nullptr;
 }
 
-void deriveTrackCounts(NetDB& db, TextInput& in, int line) {
+void deriveTrackCounts(NetDB& db, TextInput& in, int pitchLine, int verticalLine, int horizontalLine) {
+  const auto at = [&in](int line) { return line > 0 ? line : in.line(); };
   db.totalVerticalTracks = 0;
   db.totalHorizontalTracks = 0;
   for (std::size_t i = 0; i < std::size_t(db.numLayers); ++i) {
     const std::int64_t pitch = std::int64_t(db.minWireWidth[i]) + db.minWireSpacing[i];
     if (pitch < 1 || pitch > kMaxPitch)
-      in.failAt(line > 0 ? line : in.line(), format("wire pitch (width + spacing) of layer %zu is %lld, expected 1..%d",
-                                                    i + 1, (long long)pitch, kMaxPitch));
+      in.failAt(at(pitchLine), format("wire pitch (width + spacing) of layer %zu is %lld, expected 1..%d", i + 1,
+                                      (long long)pitch, kMaxPitch));
     db.wirePitch[i] = int(pitch);
     db.verticalTracks[i] = db.verticalCapacity[i] / db.wirePitch[i];
     db.horizontalTracks[i] = db.horizontalCapacity[i] / db.wirePitch[i];
     const std::int64_t vertical = std::int64_t(db.totalVerticalTracks) + db.verticalTracks[i];
     const std::int64_t horizontal = std::int64_t(db.totalHorizontalTracks) + db.horizontalTracks[i];
-    for (const auto& [dir, total] : {std::pair{"vertical", vertical}, {"horizontal", horizontal}})
+    for (const auto& [dir, total, line] :
+         {std::tuple{"vertical", vertical, verticalLine}, {"horizontal", horizontal, horizontalLine}})
       if (total > kMaxEdgeTracks)
-        in.failAt(line > 0 ? line : in.line(),
-                  format("%s capacity of layers 1..%zu holds %lld tracks per edge, more than the limit of %d", dir,
-                         i + 1, (long long)total, kMaxEdgeTracks));
+        in.failAt(at(line), format("%s capacity of layers 1..%zu holds %lld tracks per edge, more than the limit of %d",
+                                   dir, i + 1, (long long)total, kMaxEdgeTracks));
     db.totalVerticalTracks = int(vertical);
     db.totalHorizontalTracks = int(horizontal);
   }
@@ -298,7 +300,7 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
   const int spacingLine = in.line();
   readLayerList(in, db.numLayers, db.viaSpacing, "via spacing");
 
-  deriveTrackCounts(db, in, spacingLine);  // the spacing list completes the pitch
+  deriveTrackCounts(db, in, spacingLine, verticalLine, horizontalLine);  // the spacing list completes the pitch
 
   in.restOfLine();
   int origin[4];

@@ -172,10 +172,9 @@ struct LineWords {
   }
 };
 
-// A word that reads as the start of a value: a digit first, or a sign or point before one.
+// A word that starts like an integer: a digit first, or a sign before one.
 bool isNumber(std::string_view w) {
-  std::size_t i = !w.empty() && (w[0] == '+' || w[0] == '-') ? 1 : 0;
-  if (i < w.size() && w[i] == '.') ++i;
+  const std::size_t i = !w.empty() && (w[0] == '+' || w[0] == '-') ? 1 : 0;
   return i < w.size() && w[i] >= '0' && w[i] <= '9';
 }
 

@@ -67,6 +67,8 @@ const Fault kFaults[] = {
     {"adjustment count run into the first adjustment, read as a net", "tiny.gr", "",
      head + "num net 2\nn 1 2 1\n5 5 1\n15 5 1\n\n1 0 0 1 1 0 1 10\n",
      "line 14: the number \"1\" follows the net header"},
+    {"pin run onto its net header", "tiny.gr", "", head + "num net 1\nn 1 2 1 -5 5 1\n15 5 1\n",
+     "line 10: the number \"-5\" follows the net header"},
     {"number after the last pin", "tiny.gr", "", head + "num net 1\nn 1 2 1\n5 5 1\n15 5 1 1\n0 0 1 1 0 1 2\n",
      "line 12: expected no number after the last pin of the last net on its line, found \"1\""},
     {"adjustment beyond the count", "tiny.gr", "", head + oneNet + "1\n0 0 1 1 0 1 2\n0 1 1 1 1 1 2\n",

@@ -324,6 +324,8 @@ struct RouteReader {
   int oNodeCount;
   bool gridSeen = false;
   int spacingLine = 0;  // where the pitches are complete
+  // Where the capacities are, for the tracks-per-edge limit.
+  int verticalLine = 0, horizontalLine = 0;
   // The record section just read, for naming it when more records follow than it announced.
   std::string_view recordsKeyword = {};
   int recordsCount = 0, recordsLine = 0;
@@ -438,7 +440,7 @@ struct RouteReader {
     if (!gridSeen) in.fail("no \"Grid\" line in the file");
     if (db.tileWidth < 1 || db.tileHeight < 1)
       in.fail(format("tile size %d x %d is below 1 (is \"TileSize\" missing?)", db.tileWidth, db.tileHeight));
-    deriveTrackCounts(db, in, spacingLine);
+    deriveTrackCounts(db, in, spacingLine, verticalLine, horizontalLine);
   }
 };
 
@@ -482,8 +484,10 @@ void read_route_file(const char* path, std::vector<placeCell>& cells, NetDB& db,
     if (w == "Grid") {
       r.grid();
     } else if (w == "VerticalCapacity") {
+      r.verticalLine = first;
       r.layerList(w, db.verticalCapacity);
     } else if (w == "HorizontalCapacity") {
+      r.horizontalLine = first;
       r.layerList(w, db.horizontalCapacity);
     } else if (w == "MinWireWidth") {
       r.layerList(w, db.minWireWidth);

@@ -71,7 +71,7 @@ bool main_ISPD(NetDB& db, parameterSet& params, const char* outputPath) {
   std::vector<Order> orders;
 
   std::printf("Net Decomposition\n");
-  BuildCongestionDrivenTree(db.nets);
+  BuildCongestionDrivenTree(db.nets, &db.netNames, db.problemFile);
   initialRoute(router, db.nets);
 
   std::printf("Start 2D GlobalRouting....\n");
@@ -152,6 +152,7 @@ int korvaneMain(int argc, char** argv) {
     const int mazeOverride = args == 4 ? parseMazeOverride(argv[5]) : -1;
     Input_Setting(argv[3], db, params);
     Input_ISPD(argv[2], db, params);
+    db.problemFile = argv[2];
     if (mazeOverride != -1) params.mazeIteration = mazeOverride;
     printInputTime();
     written = main_ISPD(db, params, argv[4]);
@@ -160,6 +161,7 @@ int korvaneMain(int argc, char** argv) {
     const int mazeOverride = args == 5 ? parseMazeOverride(argv[6]) : -1;
     Input_Setting(argv[4], db, params);
     Input_DAC(argv[2], argv[3], db, params);
+    db.problemFile = argv[2];
     if (mazeOverride != -1) params.mazeIteration = mazeOverride;
     printInputTime();
     written = main_ISPD(db, params, argv[5]);
@@ -176,6 +178,7 @@ int korvaneMain(int argc, char** argv) {
       Input_DAC(argv[2], argv[3], fromSet, setParams);
       compareAdjustments(db, fromSet);
     }
+    db.problemFile = argv[4];  // the problem file's data is routed
     // The self-check names no output file: nothing is written.
     params.outputRoutingResult = false;
     params.outputOverflowInfo = false;

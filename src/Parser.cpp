@@ -4,11 +4,12 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <tuple>
 
 #include "NameLines.h"
 #include "PinSet.h"
@@ -124,8 +125,10 @@ void Input_Setting(const char* path, NetDB&, parameterSet& params) {
       } else if (which == "Overflow") {
         params.outputOverflowInfo = r.yesNo(" \"Output Overflow Infomation\" should be set to Yes or No");
         std::printf("set Output Overflow Information = %s\n", params.outputOverflowInfo ? "Yes" : "No");
+      } else {
+        // A misspelt switch would otherwise be dropped and its setting lost without a word.
+        r.formatError();
       }
-      // Any other word after "Output" is consumed and ignored.
     } else if (key == "Ignored") {
       const int v = r.intValue(3);
       std::printf("set Ignored net threshold = %d\n", v);
@@ -134,7 +137,8 @@ void Input_Setting(const char* path, NetDB&, parameterSet& params) {
       r.skipWords(3);
       double v = 0.0;
       if (!parseDouble(in.word(), v)) r.formatError();
-      if (!std::isfinite(v)) settingError(" \"Pin Blockage Factor\" should be a finite number");
+      // NaN fails the test too. An infinite factor blocks every pin tile's edges fully, as any
+      // huge one does: the blockage is capped at the edge's capacity.
       if (!(v >= 0.0)) settingError(" \"Pin Blockage Factor\" should be larger than 0");
       std::printf("set Pin Blockage Factor = %.3lf\n", v);
       params.pinBlockageFactor = v;
@@ -154,60 +158,75 @@ constexpr int kMaxLayers = 127;
 
 std::string quoted(std::string_view w) { return "\"" + std::string(w) + "\""; }
 
-// Per-layer list: two descriptive words, then one non-negative integer per layer.
-void readLayerList(TextInput& in, int layers, std::vector<int>& out, const char* what) {
-  in.requireWord(what);
-  in.requireWord(what);
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+// Words of one line already read whole.
+struct LineWords {
+  std::string_view line;
+  std::size_t p = 0;
+  std::string_view next() {
+    while (p < line.size() && isBlank(line[p])) ++p;
+    const std::size_t s = p;
+    while (p < line.size() && !isBlank(line[p])) ++p;
+    return line.substr(s, p - s);
+  }
+};
+
+// A word that starts like an integer: a digit first, or a sign before one.
+bool isNumber(std::string_view w) {
+  const std::size_t i = !w.empty() && (w[0] == '+' || w[0] == '-') ? 1 : 0;
+  return i < w.size() && w[i] >= '0' && w[i] <= '9';
+}
+
+// The words after a record's last field are free text, unless they start with a number: that
+// is data run onto the line (a pin, a record, a further value) and reading on would lose it.
+// Returns that number, or an empty view.
+std::string_view numberInTail(std::string_view rest) {
+  const std::string_view w = LineWords{rest}.next();
+  return isNumber(w) ? w : std::string_view();
+}
+
+bool sameWordIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// Per-layer list: its two words, then one non-negative integer per layer. The lists are known
+// by their words, whatever their case: a list out of place or missing would shift every later
+// one, so words other than the expected ones end the run. Returns the line of the words.
+int readLayerList(TextInput& in, int layers, std::vector<int>& out, const char* first, const char* second) {
+  const std::string what = std::string(first) + " " + second;
+  const std::string_view w1 = in.requireWord(what.c_str());
+  const int line = in.line();
+  const std::string_view w2 = in.requireWord(what.c_str());
+  if (!sameWordIgnoringCase(w1, first) || !sameWordIgnoringCase(w2, second))
+    in.failAt(line, format("expected the per-layer list %s, found %s", quoted(what).c_str(),
+                           quoted(std::string(w1) + " " + std::string(w2)).c_str()));
   for (int i = 0; i < layers; ++i) {
-    const int v = in.requireInt(what);
-    if (v < 0) in.fail(format("%s of layer %d is negative (%d)", what, i + 1, v));
+    const int v = in.requireInt(what.c_str());
+    if (v < 0) in.fail(format("%s of layer %d is negative (%d)", what.c_str(), i + 1, v));
     out[std::size_t(i)] = v;
   }
+  return line;
 }
 
-// Reads the next whole line as the given leading words followed by `count` integers; returns
-// the line's number, for complaints about the values.
+// Reads the next whole line as the given leading words followed by `count` integers; a further
+// number on the line would be lost, so it ends the run. Returns the line's number, for
+// complaints about the values.
 int parseLineInts(TextInput& in, std::initializer_list<const char*> words, int* values, int count, const char* what) {
   const int lineNo = in.line();
-  const std::string_view line = in.restOfLine();
-  std::size_t p = 0;
-  auto next = [&]() -> std::string_view {
-    while (p < line.size() && (line[p] == ' ' || line[p] == '\t' || line[p] == '\r')) ++p;
-    const std::size_t s = p;
-    while (p < line.size() && line[p] != ' ' && line[p] != '\t' && line[p] != '\r') ++p;
-    return line.substr(s, p - s);
-  };
+  LineWords line{in.restOfLine()};
   for (const char* w : words)
-    if (next() != w) in.failAt(lineNo, format("expected %s", what));
+    if (line.next() != w) in.failAt(lineNo, format("expected %s", what));
   for (int i = 0; i < count; ++i)
-    if (!parseInt(next(), values[i])) in.failAt(lineNo, format("expected %s", what));
+    if (!parseInt(line.next(), values[i])) in.failAt(lineNo, format("expected %s", what));
+  if (const std::string_view extra = numberInTail(line.line.substr(line.p)); !extra.empty())
+    in.failAt(lineNo, format("expected %s, found the further value %s", what, quoted(extra).c_str()));
   return lineNo;
-}
-
-// The optional rest of a net header: "[ lo : hi ]", optionally followed by "@ weight", blanks
-// anywhere between the items. Anything else there (an adjustment count run together with the
-// first adjustment, read as a net of no pins, for instance) is refused.
-bool layerRangeTail(std::string_view rest) {
-  std::size_t p = 0;
-  auto atEnd = [&] {
-    while (p < rest.size() && (rest[p] == ' ' || rest[p] == '\t' || rest[p] == '\r')) ++p;
-    return p >= rest.size();
-  };
-  auto literal = [&](char c) { return !atEnd() && rest[p] == c ? (++p, true) : false; };
-  auto number = [&] {
-    atEnd();
-    const std::size_t s = p;
-    auto numeric = [](char c) {
-      return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
-    };
-    while (p < rest.size() && numeric(rest[p])) ++p;
-    return rest.substr(s, p - s);
-  };
-  int lo = 0, hi = 0;
-  double weight = 0.0;
-  if (atEnd()) return true;
-  if (!(literal('[') && parseInt(number(), lo) && literal(':') && parseInt(number(), hi) && literal(']'))) return false;
-  return atEnd() || (literal('@') && parseDouble(number(), weight) && atEnd());
 }
 
 }  // namespace
@@ -238,24 +257,25 @@ const char* unusedDirection(const NetDB& db, int& netId) {
   return nullptr;
 }
 
-void deriveTrackCounts(NetDB& db, TextInput& in, int line) {
+void deriveTrackCounts(NetDB& db, TextInput& in, int pitchLine, int verticalLine, int horizontalLine) {
+  const auto at = [&in](int line) { return line > 0 ? line : in.line(); };
   db.totalVerticalTracks = 0;
   db.totalHorizontalTracks = 0;
   for (std::size_t i = 0; i < std::size_t(db.numLayers); ++i) {
     const std::int64_t pitch = std::int64_t(db.minWireWidth[i]) + db.minWireSpacing[i];
     if (pitch < 1 || pitch > kMaxPitch)
-      in.failAt(line > 0 ? line : in.line(), format("wire pitch (width + spacing) of layer %zu is %lld, expected 1..%d",
-                                                    i + 1, (long long)pitch, kMaxPitch));
+      in.failAt(at(pitchLine), format("wire pitch (width + spacing) of layer %zu is %lld, expected 1..%d", i + 1,
+                                      (long long)pitch, kMaxPitch));
     db.wirePitch[i] = int(pitch);
     db.verticalTracks[i] = db.verticalCapacity[i] / db.wirePitch[i];
     db.horizontalTracks[i] = db.horizontalCapacity[i] / db.wirePitch[i];
     const std::int64_t vertical = std::int64_t(db.totalVerticalTracks) + db.verticalTracks[i];
     const std::int64_t horizontal = std::int64_t(db.totalHorizontalTracks) + db.horizontalTracks[i];
-    for (const auto& [dir, total] : {std::pair{"vertical", vertical}, {"horizontal", horizontal}})
+    for (const auto& [dir, total, line] :
+         {std::tuple{"vertical", vertical, verticalLine}, {"horizontal", horizontal, horizontalLine}})
       if (total > kMaxEdgeTracks)
-        in.failAt(line > 0 ? line : in.line(),
-                  format("%s capacity of layers 1..%zu holds %lld tracks per edge, more than the limit of %d", dir,
-                         i + 1, (long long)total, kMaxEdgeTracks));
+        in.failAt(at(line), format("%s capacity of layers 1..%zu holds %lld tracks per edge, more than the limit of %d",
+                                   dir, i + 1, (long long)total, kMaxEdgeTracks));
     db.totalVerticalTracks = int(vertical);
     db.totalHorizontalTracks = int(horizontal);
   }
@@ -286,16 +306,13 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
   for (auto* v : {&db.verticalCapacity, &db.horizontalCapacity, &db.minWireWidth, &db.minWireSpacing, &db.viaSpacing,
                   &db.wirePitch, &db.verticalTracks, &db.horizontalTracks})
     v->assign(L, 0);
-  readLayerList(in, db.numLayers, db.verticalCapacity, "vertical capacity");
-  const int verticalLine = in.line();
-  readLayerList(in, db.numLayers, db.horizontalCapacity, "horizontal capacity");
-  const int horizontalLine = in.line();
-  readLayerList(in, db.numLayers, db.minWireWidth, "minimum width");
-  readLayerList(in, db.numLayers, db.minWireSpacing, "minimum spacing");
-  const int spacingLine = in.line();
-  readLayerList(in, db.numLayers, db.viaSpacing, "via spacing");
+  const int verticalLine = readLayerList(in, db.numLayers, db.verticalCapacity, "vertical", "capacity");
+  const int horizontalLine = readLayerList(in, db.numLayers, db.horizontalCapacity, "horizontal", "capacity");
+  readLayerList(in, db.numLayers, db.minWireWidth, "minimum", "width");
+  const int spacingLine = readLayerList(in, db.numLayers, db.minWireSpacing, "minimum", "spacing");
+  readLayerList(in, db.numLayers, db.viaSpacing, "via", "spacing");
 
-  deriveTrackCounts(db, in, spacingLine);  // the spacing list completes the pitch
+  deriveTrackCounts(db, in, spacingLine, verticalLine, horizontalLine);  // the spacing list completes the pitch
 
   in.restOfLine();
   int origin[4];
@@ -333,8 +350,13 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
     const int pins = headerInt("the pin count");
     if (pins < 0) in.fail(format("pin count %d is negative", pins));
     headerInt("the net's minimum width");
-    if (!layerRangeTail(in.restOfLine()))  // no stage uses the range and weight
-      in.failAt(headerLine, "expected nothing or a layer range \"[ lo : hi ] @ weight\" after the net header");
+    // The rest of the header (a layer range and weight, a comment) is not used. A number there is
+    // a record run onto the header line: a pin, or the adjustment count and first adjustment
+    // read as a net when fewer nets follow than announced.
+    if (const std::string_view extra = numberInTail(in.restOfLine()); !extra.empty())
+      in.failAt(headerLine, format("the number %s follows the net header (name, id, pin count, minimum width) on "
+                                   "its line; a pin or any other record starts a line of its own (%d nets announced)",
+                                   quoted(extra).c_str(), netCount));
     if (const int first = names.firstLine(name, headerLine))
       in.failAt(headerLine, format("net name %s was given to the net of line %d already", quoted(name).c_str(), first));
     current.pins2D.clear();
@@ -373,10 +395,15 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
               format("no layer has %s capacity, but net %d needs a %s wire", dir, netId, dir));
 
   // Adjustments: a clean end of file right after the nets means none. The rest of the last pin
-  // line must be empty; with no nets or a last net of no pins the count may follow at once.
+  // line is skipped, unless it starts with a number: the adjustment count, or the rest of an
+  // adjustment after a pin too many, would be lost. With no nets or a last net of no pins the
+  // count may follow at once.
   if (!in.atLineStart()) {
-    if (!in.lineExhausted()) in.fail("expected nothing after the last pin of the last net on its line");
-    in.restOfLine();
+    const int lastPinLine = in.line();
+    if (const std::string_view extra = numberInTail(in.restOfLine()); !extra.empty())
+      in.failAt(lastPinLine, format("expected no number after the last pin of the last net on its line, found %s; the "
+                                    "adjustment count starts a line of its own",
+                                    quoted(extra).c_str()));
   }
   in.skipBlankLines();
   if (in.atEnd()) return;
@@ -392,6 +419,8 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
     const int x1 = v[0], y1 = v[1], l1 = v[2], x2 = v[3], y2 = v[4], l2 = v[5], cap = v[6];
     if (l1 < 1 || l1 > db.numLayers || l2 < 1 || l2 > db.numLayers)
       in.fail(format("adjustment layer %d/%d is outside 1..%d", l1, l2, db.numLayers));
+    if (l1 != l2)
+      in.fail(format("adjustment (%d,%d,%d)-(%d,%d,%d) is not an edge of one layer", x1, y1, l1, x2, y2, l2));
     const bool inGrid =
         x1 >= 0 && x1 < db.gridX && y1 >= 0 && y1 < db.gridY && x2 >= 0 && x2 < db.gridX && y2 >= 0 && y2 < db.gridY;
     const std::int64_t manhattan = std::llabs(std::int64_t(x1) - x2) + std::llabs(std::int64_t(y1) - y2);

@@ -26,10 +26,10 @@ constexpr int kMaxEdgeTracks = 1000000;
 // costs scale with it, so the pitch bounds how far those 64-bit sums can grow.
 constexpr int kMaxPitch = 1000000;
 
-// Pitches and track counts of every layer from its capacities, widths and spacings; a pitch
-// outside 1..kMaxPitch or more than kMaxEdgeTracks tracks in one direction end the run with an error at
-// `line` (0: the reader's current line).
-void deriveTrackCounts(NetDB& db, TextInput& in, int line = 0);
+// Pitches and track counts of every layer from its capacities, widths and spacings. A pitch
+// outside 1..kMaxPitch ends the run with an error at `pitchLine`, more than kMaxEdgeTracks
+// tracks in one direction at the line of that direction's capacities (0: the reader's current line).
+void deriveTrackCounts(NetDB& db, TextInput& in, int pitchLine, int verticalLine, int horizontalLine);
 
 // Ends the run when an adjusted capacity of `capacity` file units at `pitch` holds more than
 // kMaxEdgeTracks tracks.

@@ -1,6 +1,7 @@
 // Broken input of every kind, one row each: the run ends with status 1 and one clear line
 // (the settings reader's fixed texts on standard output, everything else on standard error).
 // Every row changes one file of the bundled tiny set (problem, settings and bookshelf files).
+// Beside them, input the readers skip parts of must route exactly like its plain form.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -64,9 +65,12 @@ const Fault kFaults[] = {
     {"adjustment list cut short", "tiny.gr", "", head + oneNet + "2\n0 0 1 1 0 1 2\n", "end of file"},
     {"adjustment count garbage", "tiny.gr", "", head + oneNet + "many\n", "adjustment count"},
     {"adjustment count run into the first adjustment, read as a net", "tiny.gr", "",
-     head + "num net 2\nn 1 2 1\n5 5 1\n15 5 1\n\n1 0 0 1 1 0 1 10\n", "line 14: expected nothing or a layer range"},
-    {"text after the last pin", "tiny.gr", "", head + "num net 1\nn 1 2 1\n5 5 1\n15 5 1 1\n0 0 1 1 0 1 2\n",
-     "line 12: expected nothing after the last pin"},
+     head + "num net 2\nn 1 2 1\n5 5 1\n15 5 1\n\n1 0 0 1 1 0 1 10\n",
+     "line 14: the number \"1\" follows the net header"},
+    {"pin run onto its net header", "tiny.gr", "", head + "num net 1\nn 1 2 1 -5 5 1\n15 5 1\n",
+     "line 10: the number \"-5\" follows the net header"},
+    {"number after the last pin", "tiny.gr", "", head + "num net 1\nn 1 2 1\n5 5 1\n15 5 1 1\n0 0 1 1 0 1 2\n",
+     "line 12: expected no number after the last pin of the last net on its line, found \"1\""},
     {"adjustment beyond the count", "tiny.gr", "", head + oneNet + "1\n0 0 1 1 0 1 2\n0 1 1 1 1 1 2\n",
      "line 16: expected the end of the file after the 1 capacity adjustments that line 14 announces"},
     {"text after the last adjustment", "tiny.gr", "", head + oneNet + "0\n\nend\n",
@@ -78,7 +82,23 @@ const Fault kFaults[] = {
      "line 5: wire pitch (width + spacing) of layer 2 is 1000001, expected 1..1000000"},
     {"more tracks per edge than the limit", "tiny.gr", "",
      std::string(head).replace(head.find("\t0 20"), 5, "\t0 4000004") + oneNet,
-     "line 5: vertical capacity of layers 1..2 holds 1000001 tracks per edge, more than the limit of 1000000"},
+     "line 2: vertical capacity of layers 1..2 holds 1000001 tracks per edge, more than the limit of 1000000"},
+    {"more horizontal tracks per edge than the limit", "tiny.gr", "",
+     std::string(head).replace(head.find("\t20 0"), 5, "\t2000002 0") + oneNet,
+     "line 3: horizontal capacity of layers 1..1 holds 1000001 tracks per edge"},
+    {"per-layer lists out of order", "tiny.gr", "vertical capacity 0 32\nhorizontal capacity 20 0",
+     "horizontal capacity 20 0\nvertical capacity 0 32",
+     "line 2: expected the per-layer list \"vertical capacity\", found \"horizontal capacity\""},
+    {"minimum width list missing", "tiny.gr", "minimum width 1 2\n", "",
+     "line 4: expected the per-layer list \"minimum width\", found \"minimum spacing\""},
+    {"fourth value on the grid line", "tiny.gr", "grid 4 3 2", "grid 4 3 2 9",
+     "line 1: expected \"grid\" and three integers, found the further value \"9\""},
+    {"fifth value on the origin line", "tiny.gr", "100 200 16 8", "100 200 200 16 8",
+     "line 7: expected the grid origin and tile size (four integers), found the further value \"8\""},
+    {"second value on the net count line", "tiny.gr", "num net 2", "num net 2 7",
+     "line 9: expected \"num net\" and the net count, found the further value \"7\""},
+    {"adjustment between two layers", "tiny.gr", "", head + oneNet + "1\n0 0 1 1 0 2 10\n",
+     "line 15: adjustment (0,0,1)-(1,0,2) is not an edge of one layer"},
     {"adjusted capacity beyond the track limit", "tiny.gr", "", head + oneNet + "1\n0 0 1 1 0 1 2000002\n",
      "line 15: adjusted capacity 2000002 holds 1000001 tracks, more than the limit of 1000000"},
     {"via cost 0", "tiny.set", "", "Via cost = 0", "set Via cost = 0\nVia cost is out of a reasonable range\n"},
@@ -104,10 +124,13 @@ const Fault kFaults[] = {
      " \"Output Overflow Infomation\" should be set to Yes or No\n"},
     {"negative pin factor", "tiny.set", "", "Pin Blockage Factor = -0.5",
      " \"Pin Blockage Factor\" should be larger than 0\n"},
-    {"infinite pin factor", "tiny.set", "", "Pin Blockage Factor = inf",
-     " \"Pin Blockage Factor\" should be a finite number\n"},
     {"pin factor not a number", "tiny.set", "", "Pin Blockage Factor = nan",
-     " \"Pin Blockage Factor\" should be a finite number\n"},
+     " \"Pin Blockage Factor\" should be larger than 0\n"},
+    {"negative infinite pin factor", "tiny.set", "", "Pin Blockage Factor = -inf",
+     " \"Pin Blockage Factor\" should be larger than 0\n"},
+    {"misspelt output switch", "tiny.set", "", "Output Overflw\nVia cost = 1\n", "The format of .set file is wrong\n"},
+    {"file ends after Output", "tiny.set", "", "Via cost = 1\nOutput\n",
+     "set Via cost = 1\nThe format of .set file is wrong\n"},
     {"unknown key", "tiny.set", "", "Vias cost = 1", "The format of .set file is wrong\n"},
     {"hash inside a word is no comment", "tiny.set", "", "Via# cost = 1", "The format of .set file is wrong\n"},
     {"value not a number", "tiny.set", "", "Via cost = five", "The format of .set file is wrong\n"},
@@ -157,7 +180,7 @@ const Fault kFaults[] = {
      "line 8: wire pitch (width + spacing) of layer 1 is 0"},
     {"negative capacity", "tiny.route", "VerticalCapacity : 0 32", "VerticalCapacity : 0 -32", "negative"},
     {"more tracks per edge than the limit", "tiny.route", "VerticalCapacity : 0 32", "VerticalCapacity : 0 4000004",
-     "vertical capacity of layers 1..2 holds 1000001 tracks per edge"},
+     "line 4: vertical capacity of layers 1..2 holds 1000001 tracks per edge"},
     {"adjusted capacity beyond the track limit", "tiny.route", "2 1 1 3 1 1 6", "2 1 1 3 1 1 2000002",
      "adjusted capacity 2000002 holds 1000001 tracks, more than the limit of 1000000"},
     {"terminal layer outside the layers", "tiny.route", "  p0 2", "  p0 3", "terminal layer 3 is outside 1..2"},
@@ -236,6 +259,51 @@ TEST_P(InputFaults, EndWithStatusOneAndOneClearLine) {
   } else {
     EXPECT_THAT(r.err, AllOf(StartsWith("Error: "), HasSubstr(file), HasSubstr(c.says)));
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
+}
+
+// Each row writes one piece of a file in two forms that mean the same: a plain one and one the
+// readers skip parts of. Both runs must succeed and write the same result and report bytes.
+const struct {
+  const char* name;
+  const char* file;
+  const char* from;  // replaced by `plain` in one run and by `variant` in the other
+  const char* plain;
+  const char* variant;
+} kSameMeaning[] = {
+    {"comment after a net header", "tiny.gr", "n7 7 2 1\n", "n7 7 2 1\n", "n7 7 2 1 # comment\n"},
+    {"word after a net header", "tiny.gr", "n7 7 2 1\n", "n7 7 2 1\n", "n7 7 2 1 extra\n"},
+    {"layer range of infinite weight", "tiny.gr", "n7 7 2 1\n", "n7 7 2 1\n", "n7 7 2 1 [ 1 : 2 ] @ inf\n"},
+    {"layer range and @ without a weight", "tiny.gr", "n0 0 3 1\n", "n0 0 3 1\n", "n0 0 3 1 [ 1 : 2 ] @\n"},
+    {"layer range and weight without @", "tiny.gr", "n0 0 3 1\n", "n0 0 3 1\n", "n0 0 3 1 [ 1 : 2 ] 1.5\n"},
+    {"word after the last pin", "tiny.gr", "151 216 2\n", "151 216 2\n", "151 216 2 extra\n"},
+    {"capitalised list words", "tiny.gr", "minimum spacing", "minimum spacing", "Minimum Spacing"},
+    {"blanks and CR after whole lines", "tiny.gr", "100 200 16 8\n\nnum net 2\n", "100 200 16 8\n\nnum net 2\n",
+     "100 200 16 8 \t\r\n\r\nnum net 2\r\n"},
+    {"infinite pin factor", "tiny.set", "Via cost = 1\n", "Via cost = 1\nPin Blockage Factor = 1e308\n",
+     "Via cost = 1\nPin Blockage Factor = inf\n"},
+};
+
+TEST(InputVariants, ReadLikeThePlainForm) {
+  for (const auto& c : kSameMeaning) {
+    SCOPED_TRACE(c.name);
+    std::string results[2];
+    for (int form = 0; form < 2; ++form) {
+      TempDir dir;
+      auto files = tinySet();
+      std::string& text = files[c.file];
+      const std::size_t at = text.find(c.from);
+      ASSERT_NE(at, std::string::npos);
+      text.replace(at, std::string(c.from).size(), form == 0 ? c.plain : c.variant);
+      files["tiny.set"] +=
+          "Output Routing Result = Yes\nOutput Overflow Information = Yes\nMaze Routing Iteration = 5\n";
+      writeSet(dir, files);
+      const RunResult r = runKorvane({"ISPD", "tiny.gr", "tiny.set", "out"}, dir.path);
+      EXPECT_EQ(r.exitStatus, 0) << r.err;
+      results[form] = readFile(dir.file("out")) + readFile(dir.file("out.ofinfo"));
+    }
+    EXPECT_FALSE(results[0].empty());
+    EXPECT_EQ(results[0], results[1]);
   }
 }
 

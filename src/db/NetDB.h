@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "db/EdgeMultiset.h"
@@ -111,4 +112,7 @@ struct NetDB {
   int tileWidth = 0, tileHeight = 0;                  // tile size in file units
   // netNames[i]: the problem's name of nets[i]; empty when the database was built without names.
   NetNames netNames;
+  // The problem as the command line names it (the .gr file, or the bookshelf set's .aux file),
+  // for errors of later stages about its nets; empty when unknown.
+  std::string problemFile;
 };

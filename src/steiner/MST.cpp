@@ -12,6 +12,7 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <string>
 
 #include "db/Report.h"
 
@@ -41,9 +42,9 @@ void LinkHeap::reserve(std::uint64_t count) {
     if (count > std::uint64_t(std::numeric_limits<std::size_t>::max())) throw std::length_error("");
     links_.reserve(std::size_t(count));
   } catch (const std::bad_alloc&) {
-    fatalError("MST", format("out of memory for %llu candidate links", (unsigned long long)count));
+    throw LinkMemoryExhausted(count);
   } catch (const std::length_error&) {
-    fatalError("MST", format("out of memory for %llu candidate links", (unsigned long long)count));
+    throw LinkMemoryExhausted(count);
   }
 }
 
@@ -130,14 +131,23 @@ void MST(const std::vector<Point>& pins, std::vector<Link>& out, const TileMap& 
   }
 }
 
-void BuildCongestionDrivenTree(std::vector<Net>& nets) {
+void BuildCongestionDrivenTree(std::vector<Net>& nets, const NetNames* names, std::string_view problemFile) {
   const TileMap emptyMap;
   std::vector<Link> links;
   for (std::size_t k = 0; k < nets.size(); ++k) {
     Net& net = nets[k];
     if (net.pins2D.size() <= 1) continue;
     links.clear();
-    MST(net.pins2D, links, emptyMap, false);
+    try {
+      MST(net.pins2D, links, emptyMap, false);
+    } catch (const LinkMemoryExhausted& e) {
+      // The net with too many pins for the tree is the user's to fix: say which one it is.
+      const std::string name =
+          names && names->size() == nets.size() ? format("\"%.*s\" ", int((*names)[k].size()), (*names)[k].data()) : "";
+      fatalError(problemFile.empty() ? "MST" : problemFile,
+                 format("net %s(id %d) of %zu pin tiles: out of memory for %llu candidate links of its spanning tree",
+                        name.c_str(), net.id, net.pins2D.size(), (unsigned long long)e.links));
+    }
     net.twoPins.reserve(net.twoPins.size() + links.size());  // exact: one allocation, no slack per net
     for (const Link& link : links) {
       const TwoPin twoPin(net.pins2D[std::size_t(link.first)], net.pins2D[std::size_t(link.second)], int(k));

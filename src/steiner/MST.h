@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
+#include <string_view>
 #include <vector>
 
 #include "db/Geometry.h"
@@ -41,6 +43,13 @@ struct DisjointSet {
   void unite(int rootA, int rootB);
 };
 
+// The candidate links of one net do not fit in memory. A std::bad_alloc, so that a caller that
+// cannot name the net still ends the run with the general out-of-memory line.
+struct LinkMemoryExhausted : std::bad_alloc {
+  std::uint64_t links = 0;
+  explicit LinkMemoryExhausted(std::uint64_t count) : links(count) {}
+};
+
 // Binary heap of candidate links, cheapest on top. The children of position k are 2k+1 and
 // 2k+2. Equal costs are the rule, so the exact insert and remove discipline below decides
 // which of several equal links leaves first, and with it which spanning tree is chosen:
@@ -50,8 +59,7 @@ struct DisjointSet {
 //   link then rises from that hole by the push rule.
 class LinkHeap {
  public:
-  // Reserves room for exactly count links. Not enough memory ends the run with status 1 and
-  // an "out of memory" message.
+  // Reserves room for exactly count links; throws LinkMemoryExhausted when they do not fit.
   void reserve(std::uint64_t count);
   void push(const Link& link);
   // Removes and returns the cheapest link; the heap must not be empty.
@@ -71,11 +79,13 @@ class LinkHeap {
 // with useMap, a pair on tiles of equal map value costs 0.7 * distance, plus 0.5 unless both
 // pins lie in one row. map is read only with useMap and must then cover every pin's tile (a
 // pin outside it ends the run). All n(n-1)/2 pairs are candidates: time and memory grow with
-// the square of the pin count (about 12 bytes per pair).
+// the square of the pin count (about 12 bytes per pair); LinkMemoryExhausted when they do not fit.
 void MST(const std::vector<Point>& pins, std::vector<Link>& out, const TileMap& map, bool useMap);
 
 // Decomposes every net of two or more pins along the plain spanning tree of its pins2D:
 // appends one connection per tree link whose ends lie on different tiles (netIndex = the net's
 // index) and adds each connection's length to the net's wireLength and treeLength. Nets of
-// fewer pins are left unchanged.
-void BuildCongestionDrivenTree(std::vector<Net>& nets);
+// fewer pins are left unchanged. A net whose candidate links do not fit in memory ends the run
+// naming it: its name from `names` (when it holds one per net) and its id, in `problemFile`.
+void BuildCongestionDrivenTree(std::vector<Net>& nets, const NetNames* names = nullptr,
+                               std::string_view problemFile = {});

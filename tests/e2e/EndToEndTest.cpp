@@ -351,18 +351,37 @@ TEST(WholeRun, RunningOutOfMemoryEndsWithOneLine) {
 #ifdef __SANITIZE_ADDRESS__
   GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
 #endif
-  // 1000 x 1000 tiles on 8 layers take about 360 MB; the process may have 200 MB.
-  const std::string gr =
+  // The process may have 200 MB. 1000 x 1000 tiles on 8 layers take about 360 MB; a net on all
+  // 10,000 tiles of a 100 x 100 grid needs 49,995,000 candidate links (600 MB) for its tree.
+  const std::string bigGrid =
       "grid 1000 1000 8\nvertical capacity 2 2 2 2 2 2 2 2\nhorizontal capacity 2 2 2 2 2 2 2 2\n"
       "minimum width 1 1 1 1 1 1 1 1\nminimum spacing 1 1 1 1 1 1 1 1\nvia spacing 1 1 1 1 1 1 1 1\n"
       "0 0 10 10\n\nnum net 1\na 0 2 1\n5 5 1\n55 95 1\n";
-  TempDir dir;
-  const RunResult r = runProcess("/bin/sh",
-                                 {"-c", "ulimit -v 200000 && exec \"$0\" \"$@\"", KORVANE_EXE, "ISPD",
-                                  dir.write("big.gr", gr), dir.write("p.set", "Via cost = 1\n"), dir.file("o")},
-                                 KORVANE_BINARY_DIR);
-  EXPECT_EQ(r.exitStatus, 1);
-  EXPECT_EQ(r.err, "Error: out of memory: the design needs more memory than the process can have\n");
+  std::string bigNet =
+      "grid 100 100 1\nvertical capacity 2\nhorizontal capacity 2\nminimum width 1\nminimum spacing 1\n"
+      "via spacing 1\n0 0 10 10\n\nnum net 1\nhuge 9 10000 1\n";
+  for (int x = 0; x < 1000; x += 10)
+    for (int y = 0; y < 1000; y += 10) bigNet += std::to_string(x) + " " + std::to_string(y) + " 1\n";
+  const struct {
+    std::string gr, says;  // says: what follows "Error: <problem file>"; empty: the general out-of-memory line
+  } kCases[] = {
+      {bigGrid, ""},
+      {bigNet,
+       ": net \"huge\" (id 9) of 10000 pin tiles: out of memory for 49995000 candidate links of its spanning "
+       "tree\n"},
+  };
+  for (const auto& c : kCases) {
+    TempDir dir;
+    const std::string problem = dir.write("big.gr", c.gr);
+    SCOPED_TRACE(c.gr.substr(0, 16));
+    const RunResult r = runProcess("/bin/sh",
+                                   {"-c", "ulimit -v 200000 && exec \"$0\" \"$@\"", KORVANE_EXE, "ISPD", problem,
+                                    dir.write("p.set", "Via cost = 1\n"), dir.file("o")},
+                                   KORVANE_BINARY_DIR);
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.err, c.says.empty() ? "Error: out of memory: the design needs more memory than the process can have\n"
+                                    : "Error: " + problem + c.says);
+  }
 }
 
 }  // namespace

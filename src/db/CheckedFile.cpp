@@ -44,13 +44,14 @@ std::string followLinks(std::string name) {
 CheckedFile::CheckedFile(const char* name) : path(name) {
   const std::string target = followLinks(path);
   struct stat st;
-  const bool found = !target.empty() && lstat(target.c_str(), &st) == 0;
-  const bool absent = !target.empty() && !found && errno == ENOENT;
-  // Root may give a replacement back to any owner; anyone else replaces only their own files,
-  // so that a file of another owner keeps it and a sticky directory (/tmp) cannot refuse the rename.
-  const bool plain = found && S_ISREG(st.st_mode) && st.st_nlink == 1 && (st.st_uid == geteuid() || geteuid() == 0);
-  if (absent || plain) {
-    if (openReplacement(target) && plain) {
+  if (target.empty()) {
+    // An open descriptor or an endless chain of links: in place.
+  } else if (lstat(target.c_str(), &st) != 0) {
+    if (errno == ENOENT) openReplacement(target);
+  } else if (S_ISREG(st.st_mode) && st.st_nlink == 1 && (st.st_uid == geteuid() || geteuid() == 0)) {
+    // Root may give a replacement back to any owner; anyone else replaces only their own files,
+    // so that a file of another owner keeps it and a sticky directory (/tmp) cannot refuse the rename.
+    if (openReplacement(target)) {
       // The owner first: a change of owner clears the set-id bits that the mode then restores.
       if (fchown(fileno(file), st.st_uid, st.st_gid) != 0) {
         // Not permitted: the replacement stays ours.
@@ -58,7 +59,8 @@ CheckedFile::CheckedFile(const char* name) : path(name) {
       fchmod(fileno(file), st.st_mode & 07777);
     }
   }
-  // A directory that takes no new file, or a name too long for the suffix: in place.
+  // Anything else, or no replacement could be made (a directory that takes no new file, a name
+  // too long for the suffix): in place.
   if (!file) openInPlace();
   ok = file != nullptr;
   if (!ok) discard();

@@ -1,55 +1,139 @@
 #include "db/CheckedFile.h"
 
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
 
-CheckedFile::CheckedFile(const char* path) : finalPath(path), tempPath(finalPath + ".XXXXXX") {
-  // mkstemp creates the file private (0600); give it the mode a plain fopen would.
-  const int fd = mkstemp(tempPath.data());
-  if (fd < 0) {
-    tempPath.clear();
-  } else {
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    file = fdopen(fd, "w");
-    if (file == nullptr) ::close(fd);
+namespace {
+
+// The directory part of `name`, for a lookup relative to where `name` lies.
+std::string directoryOf(const std::string& name) {
+  const std::size_t slash = name.rfind('/');
+  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+}
+
+// The file that `name` stands for once symlinks are followed, or "" when it must be opened by
+// its own name: a link under /proc (/dev/fd/N, /dev/stdout) names an open descriptor, not a
+// file, and a chain of more links than the kernel follows does not end.
+std::string followLinks(std::string name) {
+  for (int links = 0; links < 40; ++links) {
+    struct stat st;
+    if (lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return name;
+    const std::string dir = directoryOf(name);
+    struct statfs fs;
+    if (statfs(dir.empty() ? "." : dir.c_str(), &fs) != 0 || fs.f_type == PROC_SUPER_MAGIC) return {};
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length = readlink(name.c_str(), target.data(), target.size());
+    if (length <= 0 || std::size_t(length) >= target.size()) return {};
+    target.resize(std::size_t(length));
+    // A relative target is looked up from the link's directory.
+    name = target[0] == '/' ? target : dir + target;
   }
+  return {};
+}
+
+}  // namespace
+
+CheckedFile::CheckedFile(const char* name) : path(name) {
+  const std::string target = followLinks(path);
+  struct stat st;
+  if (target.empty()) {
+    // An open descriptor or an endless chain of links: in place.
+  } else if (lstat(target.c_str(), &st) != 0) {
+    if (errno == ENOENT) openReplacement(target);
+  } else if (S_ISREG(st.st_mode) && st.st_nlink == 1 && (st.st_uid == geteuid() || geteuid() == 0)) {
+    // Root may give a replacement back to any owner; anyone else replaces only their own files,
+    // so that a file of another owner keeps it and a sticky directory (/tmp) cannot refuse the rename.
+    if (openReplacement(target)) {
+      // The owner first: a change of owner clears the set-id bits that the mode then restores.
+      if (fchown(fileno(file), st.st_uid, st.st_gid) != 0) {
+        // Not permitted: the replacement stays ours.
+      }
+      fchmod(fileno(file), st.st_mode & 07777);
+    }
+  }
+  // Anything else, or no replacement could be made (a directory that takes no new file, a name
+  // too long for the suffix): in place.
+  if (!file) openInPlace();
   ok = file != nullptr;
   if (!ok) discard();
 }
 
 CheckedFile::~CheckedFile() {
-  if (file) {
-    std::fclose(file);
-    file = nullptr;
-    discard();
+  if (file) discard();
+}
+
+// Creates the temporary file beside `target`, with the mode a plain fopen would give it.
+bool CheckedFile::openReplacement(const std::string& target) {
+  tempPath = target + ".XXXXXX";
+  const int fd = mkstemp(tempPath.data());
+  if (fd >= 0) {
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    file = fdopen(fd, "w");
+    if (file == nullptr) {
+      ::close(fd);
+      unlink(tempPath.c_str());
+    }
   }
+  if (file == nullptr) {
+    tempPath.clear();
+    return false;
+  }
+  targetPath = target;
+  return true;
+}
+
+void CheckedFile::openInPlace() {
+  file = std::fopen(path.c_str(), "w");
+  struct stat st;
+  if (file && fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode)) inPlaceFd = dup(fileno(file));
 }
 
 bool CheckedFile::close() {
   if (file) {
-    const bool failed = std::ferror(file) != 0;
-    if (std::fclose(file) != 0 || failed) ok = false;
+    if (std::ferror(file) != 0) ok = false;
+    if (std::fclose(file) != 0) ok = false;
     file = nullptr;
-    if (ok && std::rename(tempPath.c_str(), finalPath.c_str()) != 0) ok = false;
-    if (!ok) discard();
+    if (ok && !tempPath.empty() && std::rename(tempPath.c_str(), targetPath.c_str()) != 0) ok = false;
+    if (ok) {
+      tempPath.clear();
+      if (inPlaceFd >= 0) ::close(inPlaceFd);
+      inPlaceFd = -1;
+    } else {
+      discard();
+    }
   }
   return ok;
 }
 
-// Removes the temporary file and whatever file an earlier run left at the final name (a
-// directory there stays).
+// Leaves no cut result: a replacement's temporary file goes, and so does the earlier regular file
+// at its name; a regular file written in place is emptied. Nothing else is touched.
 void CheckedFile::discard() {
   ok = false;
-  if (!tempPath.empty()) unlink(tempPath.c_str());
-  tempPath.clear();
-  struct stat st;
-  if (lstat(finalPath.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) unlink(finalPath.c_str());
+  if (file) std::fclose(file);
+  file = nullptr;
+  if (!tempPath.empty()) {
+    unlink(tempPath.c_str());
+    tempPath.clear();
+    struct stat st;
+    if (lstat(targetPath.c_str(), &st) == 0 && S_ISREG(st.st_mode)) unlink(targetPath.c_str());
+  }
+  if (inPlaceFd >= 0) {
+    if (ftruncate(inPlaceFd, 0) != 0) {
+      // Nothing more can be done; the failure is reported all the same.
+    }
+    ::close(inPlaceFd);
+    inPlaceFd = -1;
+  }
 }
 
 bool reportWriteFailure(const char* path) {

@@ -1,10 +1,18 @@
 #pragma once
 // Output files whose every write is checked, for the result and report writers.
 //
-// A file is written under a temporary name in its final directory and renamed into place only
-// once it is complete and closed, so that a reader never finds a cut file at the final name: a
-// failed write (a full disk, a file-size limit) removes the temporary file and leaves no file
-// at the final name.
+// A plain file is replaced whole: when the name is absent or holds a regular file with one link
+// that the process owns (root: any owner), the file is written under a temporary name in the
+// same directory and renamed into place once it is complete and closed, so that a reader never
+// finds a cut file there. A symlink is followed first: the link stays and the file it names is
+// replaced. The replacement keeps the earlier file's mode and, where permitted, its owner. A
+// failed write (a full disk, a file-size limit) removes the temporary file and the earlier file
+// and leaves nothing at the name.
+//
+// Anything else is written in place, where the user pointed: a device, a pipe, an open
+// descriptor (/dev/fd/N, /dev/stdout), a file with other links or of another owner, a file whose
+// directory takes no new file, a name too long for the temporary suffix. A failed write in place
+// empties a regular file; nothing that is not a regular file is ever removed or replaced.
 
 #include <cstdio>
 #include <string>
@@ -20,16 +28,22 @@ class CheckedFile {
   void print(const char* fmt, Args... args) {
     if (ok && std::fprintf(file, fmt, args...) < 0) ok = false;
   }
-  // Closes the file and, when every write succeeded, moves it to its final name. On any
-  // failure nothing stays at the final name and no temporary file is left.
+  // Closes the file and, when every write succeeded, moves a replacement to its name. On any
+  // failure no cut result stays at the name and no temporary file is left.
   bool close();
   bool good() const { return ok; }
 
  private:
+  bool openReplacement(const std::string& target);
+  void openInPlace();
   void discard();
 
-  std::string finalPath, tempPath;
+  std::string path;        // the name as given
+  std::string targetPath;  // the file a replacement is renamed to: the name, symlinks followed
+  std::string tempPath;    // the replacement being written; empty when writing in place
   std::FILE* file = nullptr;
+  int inPlaceFd = -1;  // a regular file written in place, held apart from `file` so a failure
+                       // found when closing can still empty it
   bool ok = false;
 };
 

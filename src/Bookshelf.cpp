@@ -3,9 +3,11 @@
 //
 // Every reader takes whitespace-separated words; a word starting with "#" discards the rest of
 // its line, and words that mean nothing to the reader discard their line (the nodes reader
-// ignores them one by one). Lines may be of any length. Anything that does not read as the
-// format says ends the run with one "Error: <file>: line <n>: ..." line, so no later stage
-// sees a half-read set.
+// ignores them one by one). Records read as whole lines (rectangles, terminal layers, net
+// headers and pins) end at their last field or at a "#" comment. Lines may be of any length.
+// Anything that does not read as the format says, and any line that would be read in part or
+// dropped although it holds data, ends the run with one "Error: <file>: line <n>: ..." line,
+// so no later stage sees a half-read set.
 
 #include "Bookshelf.h"
 
@@ -120,16 +122,28 @@ class LineScan {
     pos = end;
     return true;
   }
-  // "%lf": the longest prefix strtod accepts; only finite values.
+  // "%lf" on a whole word: what strtod accepts, finite, up to a blank or the line's end (a
+  // number with trailing junk such as "-1x" is no number, not -1).
   bool number(double& out) {
     skipBlanks();
     const char* start = text.c_str() + pos;
     char* end = nullptr;
     const double v = std::strtod(start, &end);
-    if (end == start || !std::isfinite(v)) return false;
+    if (end == start || !std::isfinite(v) || (*end != '\0' && !isBlank(*end))) return false;
     pos += std::size_t(end - start);
     out = v;
     return true;
+  }
+  // What is left of the line, blanks skipped.
+  std::string_view rest() {
+    skipBlanks();
+    return std::string_view(text).substr(pos);
+  }
+  // True when nothing but blanks or a "#" comment is left: a value beyond the fields a record
+  // reads would be dropped.
+  bool onlyCommentLeft() {
+    const std::string_view r = rest();
+    return r.empty() || r[0] == '#';
   }
 
   static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
@@ -178,12 +192,13 @@ int read_node_file(const char* path, std::vector<placeCell>& cells) {
     } else if (w == "NumNodes") {
       if (countSeen) in.fail("a second \"NumNodes\" line");
       countSeen = true;
-      in.requireWord("\":\" after NumNodes");
-      const int n = in.requireInt("the node count");
+      // The two count lines may have comment lines between them.
+      in.requireDataWord("\":\" after NumNodes");
+      const int n = in.requireDataInt("the node count");
       if (n < 0) in.fail(format("node count %d is negative", n));
-      in.requireWord("the terminal-count keyword");
-      in.requireWord("\":\" after the terminal-count keyword");
-      in.requireInt("the terminal count");
+      in.requireDataWord("the terminal-count keyword");
+      in.requireDataWord("\":\" after the terminal-count keyword");
+      in.requireDataInt("the terminal count");
       announced = n;
     } else if (w[0] == 'o' || w[0] == 'p' || w[0] == 'A') {
       const int line = in.line();
@@ -233,6 +248,9 @@ void read_shape_file(const char* path, std::vector<placeCell>& cells) {
   std::printf("read %s\n", path);
   int announced = 0, countLine = 0;  // "NumNonRectangularNodes"
   int records = 0;
+  // The last node record, for naming it when more rectangle lines follow than it announced.
+  std::string recordName;
+  int recordLine = 0, recordRects = 0;
   while (true) {
     const std::string_view w = in.word();
     if (w.empty()) break;
@@ -250,6 +268,7 @@ void read_shape_file(const char* path, std::vector<placeCell>& cells) {
       const int m = in.requireInt("the rectangle count");
       if (m < 0) in.failAt(line, format("rectangle count %d is negative", m));
       in.restOfLine();
+      recordName = std::string(w), recordLine = line, recordRects = m;
       std::vector<shape> rects;
       for (int j = 0; j < m; ++j) {
         std::string_view text;
@@ -261,13 +280,26 @@ void read_shape_file(const char* path, std::vector<placeCell>& cells) {
         s.word();  // the rectangle's name
         if (!s.integer(r.x) || !s.integer(r.y) || !s.integer(r.width) || !s.integer(r.height))
           in.failAt(at, "expected a rectangle name and four integers (x y width height)");
+        if (!s.onlyCommentLeft())
+          in.failAt(at, format("expected nothing after the rectangle's height, found %s", quoted(s.rest()).c_str()));
         if (r.width < 0 || r.height < 0)
           in.failAt(at, format("rectangle has a negative size %d x %d", r.width, r.height));
         rects.push_back(r);
       }
       if (cell) cell->shapes = std::move(rects);  // a node listed again keeps its last list
     } else {
-      in.restOfLine();  // comments and the header
+      // Comments and the header are discarded; a rectangle line here (a name and four
+      // numbers) lies beyond its record's count, and its node would block less than it covers.
+      const int line = in.line();
+      const std::string name(w);
+      LineScan s(in.restOfLine());
+      double v = 0.0;
+      if (name[0] != '#' && s.number(v) && s.number(v) && s.number(v) && s.number(v)) {
+        if (recordLine == 0)
+          in.failAt(line, format("rectangle %s stands before any node record", quoted(name).c_str()));
+        in.failAt(line, format("rectangle %s follows the %d rectangles that line %d announces for node %s",
+                               quoted(name).c_str(), recordRects, recordLine, quoted(recordName).c_str()));
+      }
     }
   }
   if (records < announced)
@@ -386,6 +418,8 @@ struct RouteReader {
       int l = 0;
       if (name[0] != 'p' || !numberAt(name, 1, k) || !s.integer(l))
         in.failAt(line, "expected a terminal line \"p<number> <layer>\"");
+      if (!s.onlyCommentLeft())
+        in.failAt(line, format("expected nothing after the terminal's layer, found %s", quoted(s.rest()).c_str()));
       placeCell& cell = namedNode(in, line, cells, name, oNodeCount);
       if (l < 1 || l > db.numLayers) in.failAt(line, format("terminal layer %d is outside 1..%d", l, db.numLayers));
       cell.pinLayer = l - 1;
@@ -396,15 +430,15 @@ struct RouteReader {
     const int n = sectionCount("NumBlockageNodes");
     in.restOfLine();
     for (int b = 0; b < n; ++b) {
-      const std::string_view name = in.requireWord("a blockage node name");
+      const std::string_view name = in.requireDataWord("a blockage node name");
       const int line = in.line();
       const bool known = name[0] == 'o' || name[0] == 'A';
       if (!known) std::printf("fail in route  %.*s\n", int(name.size()), name.data());
       placeCell* cell = known ? &namedNode(in, line, cells, name, oNodeCount) : nullptr;
-      const int m = in.requireInt("the blocked layer count");
+      const int m = in.requireDataInt("the blocked layer count");
       if (m < 0) in.fail(format("blocked layer count %d is negative", m));
       std::vector<int> layers;
-      for (int j = 0; j < m; ++j) layers.push_back(layer(in.requireInt("a blocked layer"), "blocked layer"));
+      for (int j = 0; j < m; ++j) layers.push_back(layer(in.requireDataInt("a blocked layer"), "blocked layer"));
       if (cell) cell->blockedLayers = std::move(layers);  // a later record replaces an earlier one
     }
   }
@@ -413,7 +447,7 @@ struct RouteReader {
     const int n = sectionCount("NumEdgeCapacityAdjustments");
     for (int a = 0; a < n; ++a) {
       int v[7];
-      for (int& f : v) f = in.requireInt("an adjustment field (x1 y1 layer1 x2 y2 layer2 capacity)");
+      for (int& f : v) f = in.requireDataInt("an adjustment field (x1 y1 layer1 x2 y2 layer2 capacity)");
       const int x1 = v[0], y1 = v[1], x2 = v[3], y2 = v[4], cap = v[6];
       const int z = layer(v[2], "adjustment layer");
       layer(v[5], "adjustment layer");
@@ -422,6 +456,9 @@ struct RouteReader {
       const std::int64_t manhattan = std::llabs(std::int64_t(x1) - x2) + std::llabs(std::int64_t(y1) - y2);
       if (!inGrid || manhattan != 1)
         in.fail(format("adjustment (%d,%d)-(%d,%d) is not a pair of neighbouring tiles of the grid", x1, y1, x2, y2));
+      // Only l1 would be read: an adjustment across layers is no edge, and evaluators refuse it.
+      if (v[2] != v[5])
+        in.fail(format("adjustment (%d,%d,%d)-(%d,%d,%d) is not an edge of one layer", x1, y1, v[2], x2, y2, v[5]));
       if (cap < 0) in.fail(format("adjusted capacity %d is negative", cap));
       const std::int64_t pitch = std::int64_t(db.minWireWidth[std::size_t(z)]) + db.minWireSpacing[std::size_t(z)];
       if (pitch < 1) in.fail(format("adjustment on layer %d, whose width plus spacing is not yet at least 1", z + 1));
@@ -453,7 +490,6 @@ void read_route_file(const char* path, std::vector<placeCell>& cells, NetDB& db,
   std::printf("read %s\n", path);
   RouteReader r{in, cells, db, params, oNodeCount};
   int keywordLine[std::size(kRouteKeywords)] = {};  // where each section began; 0: not yet
-  bool started = false;                             // a header or keyword has been read
   while (true) {
     const std::string_view w = in.word();
     if (w.empty()) break;
@@ -463,19 +499,26 @@ void read_route_file(const char* path, std::vector<placeCell>& cells, NetDB& db,
     }
     const auto* k = std::find(std::begin(kRouteKeywords), std::end(kRouteKeywords), w);
     if (k == std::end(kRouteKeywords)) {
-      // Only the header ("route 1.0") may stand outside a section: a misspelt keyword or a
-      // record beyond its section's count would otherwise lose data without a word.
-      if (w == "route" && !started) {
-        started = true;
-        in.restOfLine();
-        continue;
+      // A line without a keyword is discarded (headers such as "UCLA route 1.0", closing
+      // remarks), unless dropping it loses data: a line "Word : ..." or "Word <integers>" is a
+      // misspelt keyword whose section would vanish, and a line that starts with a number or a
+      // node name is a record beyond its section's count.
+      const int line = in.line();
+      LineScan s(in.restOfLine());
+      long long number = 0;
+      const bool recordLike =
+          numberAt(w, 0, number) || ((w[0] == 'o' || w[0] == 'p' || w[0] == 'A') && namedPosition(w, 0) >= 0);
+      bool keywordLike = w.find(':') != std::string_view::npos || s.literal(":");
+      if (!keywordLike && !recordLike && !s.onlyCommentLeft()) {
+        keywordLike = true;
+        for (int value = 0; keywordLike && !s.onlyCommentLeft();) keywordLike = s.integer(value);
       }
+      if (!keywordLike && !recordLike) continue;
       const std::string what = format("%s is not a keyword of the route file", quoted(w).c_str());
-      if (r.recordsKeyword.empty()) in.fail(what);
-      in.fail(format("%s, and the %d records that %s announces at line %d end before it", what.c_str(), r.recordsCount,
-                     quoted(r.recordsKeyword).c_str(), r.recordsLine));
+      if (keywordLike || r.recordsKeyword.empty()) in.failAt(line, what);
+      in.failAt(line, format("%s, and the %d records that %s announces at line %d end before it", what.c_str(),
+                             r.recordsCount, quoted(r.recordsKeyword).c_str(), r.recordsLine));
     }
-    started = true;
     r.recordsKeyword = {};
     int& first = keywordLine[k - std::begin(kRouteKeywords)];
     if (first > 0) in.fail(format("a second %s line; the first is line %d", quoted(w).c_str(), first));
@@ -541,17 +584,24 @@ struct NetReader {
     return text;
   }
 
-  // Tile and layer of one pin line: "<node> <direction> : <x offset> <y offset>", offsets
-  // from the node's centre; a line without the colon and offsets puts the pin at the centre.
+  // The rest of a pin line after its node name: "<direction> : <x offset> <y offset>", offsets
+  // from the node's centre, or the direction alone, which puts the pin at the centre. False
+  // for any other form; values after the offsets are left in `s`.
+  static bool pinOffsets(LineScan& s, double& dx, double& dy) {
+    char direction = 0;
+    if (!s.character(direction)) return false;
+    return s.onlyCommentLeft() || (s.literal(":") && s.number(dx) && s.number(dy));
+  }
+
+  // Tile and layer of one pin line.
   Point pin(std::string_view text, int line) {
     LineScan s(text);
     const std::string_view name = s.word();
     const placeCell& cell = namedNode(in, line, cells, name, oNodeCount);
-    char direction = 0;
     double dx = 0.0, dy = 0.0;
-    if (!s.character(direction)) in.failAt(line, "expected a pin line \"<node> <direction> : <x offset> <y offset>\"");
-    if (!s.atEnd() && !(s.literal(":") && s.number(dx) && s.number(dy)))
-      in.failAt(line, "expected a pin line \"<node> <direction> : <x offset> <y offset>\"");
+    if (!pinOffsets(s, dx, dy)) in.failAt(line, "expected a pin line \"<node> <direction> : <x offset> <y offset>\"");
+    if (!s.onlyCommentLeft())
+      in.failAt(line, format("expected nothing after the pin's offsets, found %s", quoted(s.rest()).c_str()));
     // Sums in double precision in this order; the node's corner plus the truncated offset.
     const double ox = (dx + 0.5) + cell.width * 0.5;
     const double oy = (dy + 0.5) + cell.height * 0.5;
@@ -579,6 +629,8 @@ struct NetReader {
     name.clear();
     for (const char c : s.since(nameStart))
       if (!LineScan::isBlank(c)) name.push_back(c);
+    if (!s.onlyCommentLeft())
+      in.failAt(line, format("expected nothing after the net name, found %s", quoted(s.rest()).c_str()));
     if (const int first = names.firstLine(name, line))
       in.failAt(line, format("net name %s was given to the net of line %d already", quoted(name).c_str(), first));
     if (degree < 0) in.failAt(line, format("net degree %d is negative", degree));
@@ -625,8 +677,23 @@ void read_net_file(const char* path, std::vector<placeCell>& cells, NetDB& db, p
     const std::string_view w = in.word();
     if (w.empty()) break;
     if (netsRead && w[0] != '#') {
-      in.fail(format("%s follows the %d nets that line %d announces; expected the end of the file", quoted(w).c_str(),
-                     netCount, countLine));
+      // Text after the nets (an "END" line, say) is discarded; a further net or pin would be
+      // lost with it.
+      const int line = in.line();
+      const std::string word(w);
+      LineScan s(in.restOfLine());
+      const bool keyword =
+          word.rfind("NetDegree", 0) == 0 || word.rfind("NumNets", 0) == 0 || word.rfind("NumPins", 0) == 0;
+      const long long node = namedPosition(word, oNodeCount);
+      double dx = 0.0, dy = 0.0;
+      const bool pinLine = node >= 0 && node < static_cast<long long>(cells.size()) && NetReader::pinOffsets(s, dx, dy);
+      if (keyword)
+        in.failAt(line, format("%s follows the %d nets that line %d announces; a net beyond the count would be lost",
+                               quoted(word).c_str(), netCount, countLine));
+      if (pinLine)
+        in.failAt(line, format("a pin line of node %s follows the %d nets that line %d announces; a pin beyond the "
+                               "last net's degree would be lost",
+                               quoted(word).c_str(), netCount, countLine));
     } else if (w == "NumNets") {
       if (netCount >= 0) in.fail("a second \"NumNets\" line");
       countLine = in.line();

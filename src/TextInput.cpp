@@ -60,6 +60,28 @@ int TextInput::requireInt(const char* what) {
   return v;
 }
 
+std::string_view TextInput::dataWord() {
+  std::string_view w = word();
+  while (!w.empty() && w[0] == '#') {
+    restOfLine();
+    w = word();
+  }
+  return w;
+}
+
+std::string_view TextInput::requireDataWord(const char* what) {
+  const std::string_view w = dataWord();
+  if (w.empty()) fail(format("unexpected end of file, expected %s", what));
+  return w;
+}
+
+int TextInput::requireDataInt(const char* what) {
+  const std::string_view w = requireDataWord(what);
+  int v = 0;
+  if (!parseInt(w, v)) fail(format("expected %s, found \"%.*s\"", what, int(w.size()), w.data()));
+  return v;
+}
+
 bool TextInput::lineExhausted() {
   while (pos < text.size() && isBlank(text[pos])) ++pos;
   return pos >= text.size() || text[pos] == '\n';

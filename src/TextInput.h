@@ -24,6 +24,11 @@ class TextInput {
   std::string_view requireWord(const char* what);
   // Next word as a 32-bit integer, or ends the run naming `what`.
   int requireInt(const char* what);
+  // As word, requireWord and requireInt, with "#" comments skipped: a word starting with "#"
+  // discards the rest of its line.
+  std::string_view dataWord();
+  std::string_view requireDataWord(const char* what);
+  int requireDataInt(const char* what);
   // Skips blanks (not line ends) and reports whether the current line has nothing left.
   bool lineExhausted();
   // Rest of the current line (without its end), then moves to the next line.

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <tuple>
 
 #include "Bookshelf.h"
@@ -86,6 +87,50 @@ TEST(BookshelfSet, ReadsEveryPartOfTheTinySet) {
   // o1's own rectangle is not used, and its second shape touches only the grid's top.
   EXPECT_EQ(edges(db), (std::vector<std::vector<int>>{
                            {1, 2, 1, 0, 3}, {1, 0, 0, 0, 5}, {0, 0, 0, 1, 4}, {1, 0, 1, 0, 2}, {0, 1, 0, 1, 6}}));
+}
+
+// The routing result and overflow report of the tiny set with `files` changed; "" when the run fails.
+std::string routedResult(std::map<std::string, std::string> files) {
+  TempDir dir;
+  files["tiny.set"] = "Via cost = 1\nOutput Overflow Information = Yes\n";
+  writeSet(dir, files);
+  const RunResult r = runKorvane({"ICCAD", "tiny.aux", "tiny.pl", "tiny.set", "out"}, dir.path);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  return r.exitStatus == 0 ? readFile(dir.file("out")) + readFile(dir.file("out.ofinfo")) : "";
+}
+
+// Text the format lets a reader discard or skip: each row changes one file of the tiny set,
+// and the set must route to the same bytes as without the change.
+const struct {
+  const char* name;
+  const char* file;
+  const char* from;
+  const char* to;
+} kDiscarded[] = {
+    {"route header as public writers write it", "tiny.route", "route 1.0", "UCLA route 1.0"},
+    {"second route header", "tiny.route", "route 1.0\n", "route 1.0\nUCLA route 1.0\n"},
+    {"closing line after the route sections", "tiny.route", "2 3 1 2 32\n", "2 3 1 2 32\nend of file\n"},
+    {"comments among blockage records", "tiny.route", "  o1 1 2\n", "# o1 blocks layer 2\n  o1 1 # one layer\n 2\n"},
+    {"comment among adjustment records", "tiny.route", "  3 2 2 3", "# the second\n  3 2 2 3"},
+    {"comment ending a terminal line", "tiny.route", "  p0 2\n", "  p0 2 # layer 2\n"},
+    {"comment between the node count lines", "tiny.nodes", "NumTerminals", "# two terminals\nNumTerminals"},
+    {"comments ending pin lines", "tiny.nets", "  o2 I\n  p0 O : 0 0\n", "  o2 I # centre\n  p0 O : 0 0 # output\n"},
+    {"rectangle commented out", "tiny.shapes", "  Shape_1 140 220 4 4\n", "  Shape_1 140 220 4 4\n#Shape_2 1 2 3 4\n"},
+    {"END after the nets", "tiny.nets", "  p0 O : 0 0\n", "  p0 O : 0 0\nEND\n"},
+};
+
+TEST(BookshelfSet, DiscardedTextLeavesTheResultAsItWas) {
+  const std::string plain = routedResult(tinySet());
+  ASSERT_NE(plain.find("!\n"), std::string::npos);  // some net was routed
+  for (const auto& c : kDiscarded) {
+    SCOPED_TRACE(c.name);
+    auto files = tinySet();
+    std::string& text = files[c.file];
+    const std::size_t at = text.find(c.from);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, std::string(c.from).size(), c.to);
+    EXPECT_EQ(routedResult(files), plain);
+  }
 }
 
 // A 200 x 200 grid of 1 x 1 tiles at the origin, so that a pin's tile is its position.

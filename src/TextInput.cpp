@@ -47,18 +47,20 @@ std::string_view TextInput::word() {
   return std::string_view(text).substr(start, pos - start);
 }
 
-std::string_view TextInput::requireWord(const char* what) {
-  const std::string_view w = word();
+std::string_view TextInput::present(std::string_view w, const char* what) const {
   if (w.empty()) fail(format("unexpected end of file, expected %s", what));
   return w;
 }
 
-int TextInput::requireInt(const char* what) {
-  const std::string_view w = requireWord(what);
+int TextInput::integer(std::string_view w, const char* what) const {
   int v = 0;
   if (!parseInt(w, v)) fail(format("expected %s, found \"%.*s\"", what, int(w.size()), w.data()));
   return v;
 }
+
+std::string_view TextInput::requireWord(const char* what) { return present(word(), what); }
+
+int TextInput::requireInt(const char* what) { return integer(requireWord(what), what); }
 
 std::string_view TextInput::dataWord() {
   std::string_view w = word();
@@ -69,18 +71,9 @@ std::string_view TextInput::dataWord() {
   return w;
 }
 
-std::string_view TextInput::requireDataWord(const char* what) {
-  const std::string_view w = dataWord();
-  if (w.empty()) fail(format("unexpected end of file, expected %s", what));
-  return w;
-}
+std::string_view TextInput::requireDataWord(const char* what) { return present(dataWord(), what); }
 
-int TextInput::requireDataInt(const char* what) {
-  const std::string_view w = requireDataWord(what);
-  int v = 0;
-  if (!parseInt(w, v)) fail(format("expected %s, found \"%.*s\"", what, int(w.size()), w.data()));
-  return v;
-}
+int TextInput::requireDataInt(const char* what) { return integer(requireDataWord(what), what); }
 
 bool TextInput::lineExhausted() {
   while (pos < text.size() && isBlank(text[pos])) ++pos;

@@ -40,6 +40,11 @@ class TextInput {
   [[noreturn]] void failAt(int line, const std::string& what) const;
 
  private:
+  // `w`, or ends the run naming `what` when it is empty (the file ended).
+  std::string_view present(std::string_view w, const char* what) const;
+  // `w` as a 32-bit integer, or ends the run naming `what` and the word found.
+  int integer(std::string_view w, const char* what) const;
+
   std::string filePath;
   std::string text;
   std::size_t pos = 0;

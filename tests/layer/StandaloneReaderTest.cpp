@@ -115,14 +115,18 @@ TreeShape shapeOf(const Graph& g, const net& n) {
   return s;
 }
 
-void readBoth(Graph& g, const std::string& problem, const std::string& result) {
-  TempDir dir;
+// Death tests pass a directory made outside the dying child, whose exit skips its removal.
+void readBoth(Graph& g, const TempDir& dir, const std::string& problem, const std::string& result) {
   const std::string p = dir.write("p.gr", problem), r = dir.write("r.out", result);
   testing::internal::CaptureStdout();
   g.input2Dresult(p.c_str());
   g.ofShareCeilH[1][0] = 7;  // a stale share: the reader recomputes every edge
   g.input3Dresult(r.c_str());
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Reading " + p + "\ngrid 4x3x2\nReading " + r + "\n");
+}
+
+void readBoth(Graph& g, const std::string& problem, const std::string& result) {
+  readBoth(g, TempDir(), problem, result);
 }
 
 TEST(Input3Dresult, BuildsTreesFromWireSegmentsOnly) {
@@ -159,13 +163,15 @@ TEST(Input3DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
        "line 2: a segment must run along a row or a column"},
       {"file ends inside a block", r.substr(0, r.find("!")), "line 4: net 7: the file ends before"},
   };
+  const TempDir dir;
   for (const Broken& c : kBroken) {
     SCOPED_TRACE(c.name);
     Graph g;
-    EXPECT_EXIT(readBoth(g, kProblem, c.text), testing::ExitedWithCode(1), std::string("Error: .*r.out: ") + c.mustSay);
+    EXPECT_EXIT(readBoth(g, dir, kProblem, c.text), testing::ExitedWithCode(1),
+                std::string("Error: .*r.out: ") + c.mustSay);
   }
   Graph g;
-  EXPECT_EXIT(readBoth(g, replaced(kProblem, "vertical capacity 0 4", "vertical capacity 0 0"), kResult),
+  EXPECT_EXIT(readBoth(g, dir, replaced(kProblem, "vertical capacity 0 4", "vertical capacity 0 0"), kResult),
               testing::ExitedWithCode(1),
               "Error: .*r.out: no layer has vertical capacity, but net 9 has a vertical wire");
   EXPECT_EXIT(
@@ -196,10 +202,12 @@ TEST(Input3DresultDeathTest, NamesBlocksThatMatchNoNetAndRefusesAFileOfNone) {
        "no result block names a net of the problem: \"n7\" \\(line 1\\), \"n9\" \\(line 4\\)"},
       {"no block at all", "\n", "the file holds no result block"},
   };
+  const TempDir dir;
   for (const Broken& c : kRefused) {
     SCOPED_TRACE(c.name);
     Graph h;
-    EXPECT_EXIT(readBoth(h, kProblem, c.text), testing::ExitedWithCode(1), std::string("Error: .*r.out: ") + c.mustSay);
+    EXPECT_EXIT(readBoth(h, dir, kProblem, c.text), testing::ExitedWithCode(1),
+                std::string("Error: .*r.out: ") + c.mustSay);
   }
 }
 

@@ -129,6 +129,17 @@ void readBoth(Graph& g, const std::string& problem, const std::string& result) {
   readBoth(g, TempDir(), problem, result);
 }
 
+// Each row's result, read after the problem, ends the run with its message.
+template <std::size_t N>
+void expectResultsRefused(const TempDir& dir, const Broken (&rows)[N]) {
+  for (const Broken& c : rows) {
+    SCOPED_TRACE(c.name);
+    Graph g;
+    EXPECT_EXIT(readBoth(g, dir, kProblem, c.text), testing::ExitedWithCode(1),
+                std::string("Error: .*r.out: ") + c.mustSay);
+  }
+}
+
 TEST(Input3Dresult, BuildsTreesFromWireSegmentsOnly) {
   Graph g;
   readBoth(g, kProblem, kResult);
@@ -164,12 +175,7 @@ TEST(Input3DresultDeathTest, RejectsBrokenFilesWithOneClearLine) {
       {"file ends inside a block", r.substr(0, r.find("!")), "line 4: net 7: the file ends before"},
   };
   const TempDir dir;
-  for (const Broken& c : kBroken) {
-    SCOPED_TRACE(c.name);
-    Graph g;
-    EXPECT_EXIT(readBoth(g, dir, kProblem, c.text), testing::ExitedWithCode(1),
-                std::string("Error: .*r.out: ") + c.mustSay);
-  }
+  expectResultsRefused(dir, kBroken);
   Graph g;
   EXPECT_EXIT(readBoth(g, dir, replaced(kProblem, "vertical capacity 0 4", "vertical capacity 0 0"), kResult),
               testing::ExitedWithCode(1),
@@ -202,13 +208,7 @@ TEST(Input3DresultDeathTest, NamesBlocksThatMatchNoNetAndRefusesAFileOfNone) {
        "no result block names a net of the problem: \"n7\" \\(line 1\\), \"n9\" \\(line 4\\)"},
       {"no block at all", "\n", "the file holds no result block"},
   };
-  const TempDir dir;
-  for (const Broken& c : kRefused) {
-    SCOPED_TRACE(c.name);
-    Graph h;
-    EXPECT_EXIT(readBoth(h, dir, kProblem, c.text), testing::ExitedWithCode(1),
-                std::string("Error: .*r.out: ") + c.mustSay);
-  }
+  expectResultsRefused(TempDir(), kRefused);
 }
 
 // A block that leaves pins of its net apart and a net with no block are named in one warning,

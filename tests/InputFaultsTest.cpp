@@ -91,6 +91,8 @@ const Fault kFaults[] = {
      "line 2: expected the per-layer list \"vertical capacity\", found \"horizontal capacity\""},
     {"minimum width list missing", "tiny.gr", "minimum width 1 2\n", "",
      "line 4: expected the per-layer list \"minimum width\", found \"minimum spacing\""},
+    {"per-layer list word wrong after its first letter", "tiny.gr", "minimum spacing", "minimum spacnig",
+     "line 5: expected the per-layer list \"minimum spacing\", found \"minimum spacnig\""},
     {"fourth value on the grid line", "tiny.gr", "grid 4 3 2", "grid 4 3 2 9",
      "line 1: expected \"grid\" and three integers, found the further value \"9\""},
     {"fifth value on the origin line", "tiny.gr", "100 200 16 8", "100 200 200 16 8",

@@ -162,17 +162,19 @@ TEST(WholeRun, UnwritableOutputEndsWithStatusOne) {
 // A write that fails (here past the file-size limit, where a full disk fails the same way)
 // leaves no file at its final name, neither the old one nor a cut one, and no temporary file;
 // the run still writes what fits and ends with status 1. Both pairs of writers, with only the
-// result or both files over the limit.
+// result or both files over the limit, over earlier files or to names that do not exist yet.
 TEST(WholeRun, FailedWriteLeavesNoFileAtItsName) {
   const struct {
     const char* name;
     const char* rounds3D;
     long long limit;  // bytes; the result takes about 88 kB, the report below 200 bytes
     bool reportFits;
+    bool absent = false;  // no earlier files at the names
   } kCases[] = {{"layer-assignment writers, result too large", "0", 16384, true},
                 {"layered writers, result too large", "1", 16384, true},
                 {"layer-assignment writers, both too large", "0", 100, false},
-                {"layered writers, both too large", "1", 100, false}};
+                {"layered writers, both too large", "1", 100, false},
+                {"layer-assignment writers, result too large, new names", "0", 16384, true, true}};
   const mode_t mask = umask(0);
   umask(mask);
   for (const auto& c : kCases) {
@@ -183,8 +185,10 @@ TEST(WholeRun, FailedWriteLeavesNoFileAtItsName) {
       std::filesystem::create_symlink(std::string(KORVANE_BINARY_DIR) + "/" + table, dir.file(table));
     dir.write("p.set", std::string("Maze Routing Iteration = 5\nOutput Overflow Information = Yes\n") +
                            "3D Optimization Iteration = " + c.rounds3D + "\n");
-    dir.write("x.out", "an earlier result\n");
-    dir.write("x.out.ofinfo", "an earlier report\n");
+    if (!c.absent) {
+      dir.write("x.out", "an earlier result\n");
+      dir.write("x.out.ofinfo", "an earlier report\n");
+    }
     const RunResult r = runKorvane({"ISPD", kSource + "/examples/tiny.gr", "p.set", "x.out"}, dir.path, c.limit);
     EXPECT_EQ(r.exitStatus, 1);
     EXPECT_EQ(r.err, c.reportFits ? "Error: x.out: cannot write\n"

@@ -235,18 +235,21 @@ TEST(AntennaDP, MatchesBruteForceInEveryPruningMode) {
 
 // Each pruning keeps exactly the solutions that no other may replace, in list order; the bin
 // pruning runs after `earlier` was binned, whose cells stay in the reused tables. Three layers,
-// limit 4, bins of one.
+// limit 4, bins of one. A node's mode-2 pruning bins only a list longer than 5 R = 30 entries
+// (R = sqrt(3 * 3 * 4)); binning would list the kept ones in cell order.
 TEST(AntennaPruning, KeepsExactlyTheSolutionsNoOtherMayReplace) {
   using Sol = std::array<long long, 5>;  // AL, pinCnt, TW, LS, cost
   const struct {
     const char* name;
     bool bins;
     std::vector<Sol> earlier, list, kept;
+    bool mode2 = false;  // the list, its last entry repeated to 30, as a node's by mode 2
   } kCases[] = {
       {"equal cost, the earlier wire longer", false, {}, {{3, 1, 0, 2, 5}, {2, 1, 0, 2, 5}}, {{2, 1, 0, 2, 5}}},
       {"with pins before without", false, {}, {{2, 1, 0, 2, 5}, {2, 0, 0, 2, 5}}, {{2, 0, 0, 2, 5}}},
       {"without pins before with", false, {}, {{2, 0, 0, 2, 5}, {2, 1, 0, 2, 5}}, {{2, 0, 0, 2, 5}}},
       {"bins read only the cells of their own range", true, {{1, 1, 0, 2, 7}}, {{1, 1, 1, 2, 7}}, {{1, 1, 1, 2, 7}}},
+      {"mode 2, 5 R: no bins", false, {}, {{1, 1, 0, 1, 9}, {3, 1, 0, 2, 5}}, {{1, 1, 0, 1, 9}, {3, 1, 0, 2, 5}}, true},
   };
   const auto solutions = [](const std::vector<Sol>& rows) {
     std::vector<AntennaSol> out;
@@ -262,7 +265,14 @@ TEST(AntennaPruning, KeepsExactlyTheSolutionsNoOtherMayReplace) {
     Graph g;
     g.layerNum = 3, g.antennaMaxLen = 4.0, g.alBinSize = 1;
     std::vector<AntennaSol> earlier = solutions(c.earlier), list = solutions(c.list);
-    if (c.bins) {
+    if (c.mode2) {
+      list.resize(30, list.back());
+      g.aaPruneMode = 2;
+      g.aaSolSets.assign(3, {});
+      g.aaSolSets[0] = list;
+      g.AA_solPrunning(0);
+      list = g.aaSolSets[0];
+    } else if (c.bins) {
       g.AA_solBinPrunning(earlier, false);
       g.AA_solBinPrunning(list, false);
     } else {

@@ -20,13 +20,14 @@ GlobalRouter buildRouter(int xs, int ys, int hTracks, int vTracks, const std::ve
 }
 
 // Each adjustment subtracts from its layer's own count, even for an edge listed twice; the
-// total line sums the new capacities, not the tracks taken away.
+// total line sums the new capacities, not the tracks taken away. Empty pin grids count no pins,
+// whatever the blockage factor.
 TEST(RouterConstruction, AdjustmentsLoadTheLostTracksAndPrintTheSumOfNewCapacities) {
   const std::vector<RPoint> adj = {RPoint(1, 2, 0, 1), RPoint(2, 1, 1, 0), RPoint(1, 2, 0, 1)};
   const std::vector<int> cap = {4, 5, 7};
   const PinGrid none;
   testing::internal::CaptureStdout();
-  GlobalRouter r = buildRouter(4, 4, 10, 8, adj, cap, none, none, 0.0);
+  GlobalRouter r = buildRouter(4, 4, 10, 8, adj, cap, none, none, 1.0);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "total adjust capacity=16\n");
   EXPECT_EQ(r.grid.hUsage[1][2], 6 + 3);
   EXPECT_EQ(r.grid.vUsage[2][1], 3);

@@ -140,17 +140,23 @@ TEST(HistoryRaise, OnlyOverflowedEdgesGainOne) {
   EXPECT_EQ(fresh->maxHistory, 1);
 }
 
-// A map built in the same mode checks clean; each changed member gives one line with its
-// check number, the stored value and the recomputed one. Rule 0 prices d + 3 * baseCost.
+// A map built in the same mode checks clean, and so does one whose entry was re-priced at that
+// stage after its demand changed; stage 0 has no rule to re-price by, says so and leaves the
+// entry. Each changed member gives one line with its check number, the stored value and the
+// recomputed one. Rule 0 prices d + 3 * baseCost.
 TEST(CostMapCheck, ReportsExactlyTheChangedEntries) {
   for (int mode : {0, 1, 2, 3}) {
     SCOPED_TRACE(mode);
     auto r = quietRouter(3, 3, 4, 4);
     r->grid.hUsage[1][0] = 3, r->grid.vUsage[2][1] = 6;
     r->initialFunc_2Dmap(mode == 3 ? 2 : mode);
+    r->stage = mode;
+    r->grid.hUsage[1][0] = 1;
     testing::internal::CaptureStdout();
+    r->update2DmapCost(1, 0, 1);
     r->checkCost(mode);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              mode == 0 ? "ERROR GlobalRouter 2014\nERROR GlobalRouter 672    func_2Dmap[1].x=33.00 cost=31.00\n" : "");
   }
   auto r = quietRouter(3, 3, 4, 4);
   r->baseCost = 10.0f, r->via_cost = 2.0f;

@@ -1,4 +1,5 @@
-// The monotonic router against an exhaustive search over every monotone path of small boxes.
+// The monotonic router against an exhaustive search over every monotone path of small boxes,
+// and its fallback when the search table is unsound.
 
 #include <gtest/gtest.h>
 
@@ -114,4 +115,27 @@ TEST(MonotonicRoute, FindsTheCheapestMonotonePath) {
         ++checked;
       }
   EXPECT_EQ(checked, 200);
+}
+
+// A NaN bend price makes both states of every interior cell a bend, so the trace-back cannot
+// end: it is reported and replaced by an L. On the unloaded grid both routers' largest demand
+// along the new path is 0.
+TEST(MonotonicRoute, UnendingTraceBackFallsBackToAnL) {
+  auto router = quietRouter(9, 9, 10, 8);
+  router->stage = 1;
+  router->via_cost = NAN;
+  Net net = makeNet(1);
+  TwoPin& t = net.twoPins[0];
+  t.p1 = Point(2, 2), t.p2 = Point(5, 4);
+  int maxUsage = -1;
+  testing::internal::CaptureStdout();
+  router->DDPattern(t.p1, t.p2, &t, net, maxUsage);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "ERROR GlobalRouter 2301 monotonic trace-back from (5,4) to (2,2) does not end\n");
+  EXPECT_TRUE(isChain(t.path, Point(5, 4), Point(2, 2)));
+  EXPECT_EQ(maxUsage, 0);
+  router->RipUp(t.p1, t.p2, t.path, net);
+  t.path.clear();
+  router->Pattern(t.p1, t.p2, &t, net, maxUsage);
+  EXPECT_EQ(maxUsage, 0);
 }

@@ -89,9 +89,10 @@ class GlobalRouter {
   // right end (equal x: the former p1). Sets pathCost, wireLength and maxUsage as Pattern does.
   int DDPattern(Point& p1, Point& p2, TwoPin* twoPin, Net& net, int& maxUsage);
   // Best-first search for a just ripped-up connection from its source side to a target pin, the
-  // net's other paths free, bounded by maxLen non-free edges and by the old path's cost. On
-  // success path, p1 (target reached), p2 (source), wireLength and pathCost describe the new
-  // path; on failure they stay (pathCost: the old path's cost). Sets overflow to 0.
+  // net's other paths free, bounded by maxLen non-free edges and by the old path's cost, never
+  // over an edge of a direction that no layer has tracks in. On success path, p1 (target
+  // reached), p2 (source), wireLength and pathCost describe the new path; on failure they stay
+  // (pathCost: the old path's cost). Sets overflow to 0.
   void MultiMaze(TwoPin* twoPin, Net& net, int maxLen);
   // Seeds a search on layer 0 of `cells`: marks the targets, opens the sources and grows `box`
   // over the target side. single: the net has one connection (source p1, target p2).

@@ -8,8 +8,9 @@
 // Fibonacci heap with a sorted deque in front of it for keys near the search front. Per-search
 // cell state is made current by the search stamp, never cleared; the open set is emptied in
 // O(1) by traceBack. The search ends when a target pin is taken (success) or the open set
-// runs dry (failure: the caller commits the old path again). Cost: O(E log V) over the cells
-// reached, no allocation per search.
+// runs dry (failure: the caller commits the old path again). Edges of a direction that no
+// layer has tracks in are never entered. Cost: O(E log V) over the cells reached, no
+// allocation per search.
 
 #include <climits>
 
@@ -249,6 +250,10 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, Net& net, int maxLen) {
   targets.clear();
   initialTargetSource(twoPin, net, single, sources, targets, grid.cells, box);
 
+  // Layer assignment has no layer for an edge of a direction without tracks, so the search
+  // never enters one. The reader keeps every net of such a design within one row or column,
+  // where the straight run between its pins always remains.
+  const bool vertical = vCapacity != 0, horizontal = hCapacity != 0;
   const int stamp = searchStamp;
   GridCell* const base = &grid.cells.at(0, 0, 0);
   const CostEntry* const entries = map.data();
@@ -269,19 +274,19 @@ void GlobalRouter::MultiMaze(TwoPin* twoPin, Net& net, int maxLen) {
       float e;
       switch (dir) {
         case 0:
-          if (c->y + 1 >= ys) continue;
+          if (!vertical || c->y + 1 >= ys) continue;
           n = c + xs, e = entries[at].y;
           break;
         case 1:
-          if (c->x + 1 >= xs) continue;
+          if (!horizontal || c->x + 1 >= xs) continue;
           n = c + 1, e = entries[at].x;
           break;
         case 2:
-          if (c->y == 0) continue;
+          if (!vertical || c->y == 0) continue;
           n = c - xs, e = entries[at - std::size_t(xs)].y;
           break;
         default:
-          if (c->x == 0) continue;
+          if (!horizontal || c->x == 0) continue;
           n = c - 1, e = entries[at - 1].x;
           break;
       }

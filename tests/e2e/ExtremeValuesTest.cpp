@@ -1,7 +1,7 @@
-// Problems whose values sit at the largest the readers accept. Each run must end normally with a
-// legal result whose report agrees with the independent checker; sums that pass 32 bits must be
-// printed whole. In the sanitizer build these runs are also the check that no arithmetic on such
-// values overflows.
+// Problems whose values sit at the limits the readers accept: the largest, or no tracks at all in
+// one direction. Each run must end normally with a legal result whose report agrees with the
+// independent checker; sums that pass 32 bits must be printed whole. In the sanitizer build these
+// runs are also the check that no arithmetic on such values overflows.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -49,6 +49,18 @@ std::string repeatedAdjustment(int count, std::int64_t capacity) {
   return text;
 }
 
+// Three nets from one end of a 1-layer line of 4 tiles to the other, with two tracks along the
+// line (a row, else a column) and none across it, then `adjustments`: the nets overflow the
+// line, and every detour crosses edges that no layer can carry.
+std::string lineOnly(bool row, const std::string& adjustments) {
+  std::string text = std::string(row ? "grid 4 2 1\nvertical capacity 0\nhorizontal capacity 2\n"
+                                     : "grid 2 4 1\nvertical capacity 2\nhorizontal capacity 0\n") +
+                     "minimum width 1\nminimum spacing 0\nvia spacing 1\n0 0 10 10\n\nnum net 3\n";
+  for (const char* n : {"0", "1", "2"})
+    text += std::string("n") + n + " " + n + " 2 1\n5 5 1\n" + (row ? "35 5 1\n" : "5 35 1\n");
+  return text + "\n" + adjustments;
+}
+
 struct RunOutcome {
   RunResult run;
   std::string report;  // the .ofinfo text
@@ -87,7 +99,8 @@ RunOutcome routeAndCheck(const TempDir& dir, const std::string& gr, const std::s
 const struct { int algo, rounds; } kFlows[] = {{1, 0}, {2, 0}, {3, 0}, {3, 1}};
 
 // Every value at its limit at once where they combine: the widest pitch (overflow weighted by it
-// passes 2^31 in total), the most tracks per edge, and an edge lowered to 0 over and over.
+// passes 2^31 in total), the most tracks per edge, an edge lowered to 0 over and over, and no
+// tracks in one direction (an edge of it raised by an adjustment still has no layer).
 TEST(ExtremeValues, ProblemsAtTheLimitsRouteLegallyAndReportLikeTheChecker) {
   TempDir dir;
   const struct {
@@ -97,6 +110,8 @@ TEST(ExtremeValues, ProblemsAtTheLimitsRouteLegallyAndReportLikeTheChecker) {
       {"widest pitch, two tracks a direction", problem(kMaxPitch, 1, "0\n")},
       {"most tracks per edge", problem(1, kMaxEdgeTracks / 2, "0\n")},
       {"one edge lowered to 0 again and again", problem(1, kMaxEdgeTracks / 2, repeatedAdjustment(kRepeats, 0))},
+      {"no vertical tracks", lineOnly(true, "0\n")},
+      {"no horizontal tracks, one horizontal edge raised", lineOnly(false, "1\n0 1 1 1 1 1 20\n")},
   };
   for (const auto& p : kProblems) {
     const std::string gr = dir.write("p.gr", p.gr);

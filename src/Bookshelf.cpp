@@ -717,7 +717,7 @@ void read_net_file(const char* path, std::vector<placeCell>& cells, NetDB& db, p
 // ---------------------------------------------------------------------------------------
 // The set
 
-void Input_DAC(const char* auxPath, const char* plPath, NetDB& db, parameterSet& params) {
+BookshelfFiles readAuxFile(const char* auxPath) {
   TextInput aux;
   openOrExit(aux, auxPath);
   // Words 3, 4, 8 and 9 name the nodes, nets, shapes and route files; the others (the set's
@@ -733,17 +733,23 @@ void Input_DAC(const char* auxPath, const char* plPath, NetDB& db, parameterSet&
   const std::string aux_(auxPath);
   const std::size_t slash = aux_.rfind('/');
   const std::string dir = slash == std::string::npos ? std::string() : aux_.substr(0, slash + 1);
-  const std::string nodes = dir + words[2], nets = dir + words[3], shapes = dir + words[7], route = dir + words[8];
+  return {dir + words[2], dir + words[3], dir + words[7], dir + words[8]};
+}
 
+void Input_DAC(const char* auxPath, const char* plPath, NetDB& db, parameterSet& params) {
+  Input_DAC(readAuxFile(auxPath), plPath, db, params);
+}
+
+void Input_DAC(const BookshelfFiles& files, const char* plPath, NetDB& db, parameterSet& params) {
   std::vector<placeCell> cells;
-  const int oNodeCount = read_node_file(nodes.c_str(), cells);
-  read_shape_file(shapes.c_str(), cells);
-  read_route_file(route.c_str(), cells, db, params, oNodeCount);
+  const int oNodeCount = read_node_file(files.nodes.c_str(), cells);
+  read_shape_file(files.shapes.c_str(), cells);
+  read_route_file(files.route.c_str(), cells, db, params, oNodeCount);
   read_place_file(plPath, cells, oNodeCount);
-  read_net_file(nets.c_str(), cells, db, params, oNodeCount);
+  read_net_file(files.nets.c_str(), cells, db, params, oNodeCount);
   int netId = 0;
   if (const char* dir = unusedDirection(db, netId))
-    fatalError(route, format("no layer has %s capacity, but net %d needs a %s wire", dir, netId, dir));
+    fatalError(files.route, format("no layer has %s capacity, but net %d needs a %s wire", dir, netId, dir));
   adjust_capacity(cells, db);
 }
 

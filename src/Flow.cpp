@@ -1,5 +1,7 @@
 #include "Flow.h"
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +12,7 @@
 #include "Bookshelf.h"
 #include "Parser.h"
 #include "db/NetDB.h"
+#include "db/Report.h"
 #include "db/Timer.h"
 #include "db/parameterSet.h"
 #include "layer/Graph.h"
@@ -18,6 +21,7 @@
 #include "router/InitialRoute.h"
 #include "router3d/Route3D.h"
 #include "steiner/MST.h"
+#include "steiner/flute.h"
 
 namespace {
 
@@ -46,6 +50,29 @@ void releasePlanarScratch(GlobalRouter& router, NetDB& db) {
   router.dpCostTable = {};
   router.dpMoveTable = {};
   router.dpEdgeFlags = {};
+}
+
+// The overflow report goes beside the result, under its name.
+std::string reportPathOf(const char* outputPath) { return std::string(outputPath) + ".ofinfo"; }
+
+// An output that is one of the run's inputs would be replaced by what was read from it, so such
+// a run ends before the design is read, with nothing written. Only the outputs the parameter
+// file asks for count, and only regular files: a device or pipe on both sides (/dev/null) loses
+// nothing. An output that does not exist yet is no input.
+void refuseOutputOnInput(const char* outputPath, const parameterSet& params, std::vector<std::string> inputs) {
+  inputs.insert(inputs.end(), {kLengthsFile, kTopologiesFile});
+  std::vector<std::string> outputs;
+  if (params.outputRoutingResult) outputs.push_back(outputPath);
+  if (params.outputOverflowInfo) outputs.push_back(reportPathOf(outputPath));
+  for (const std::string& output : outputs) {
+    struct stat out;
+    if (stat(output.c_str(), &out) != 0 || !S_ISREG(out.st_mode)) continue;
+    for (const std::string& input : inputs) {
+      struct stat in;
+      if (stat(input.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino)
+        fatalError(output, "is the input file " + input);
+    }
+  }
 }
 
 }  // namespace
@@ -117,7 +144,7 @@ bool main_ISPD(NetDB& db, parameterSet& params, const char* outputPath) {
   // A failed write is reported by its writer; the run finishes the other output first.
   bool written = true;
   bool connected = true;
-  const std::string reportPath = std::string(outputPath) + ".ofinfo";
+  const std::string reportPath = reportPathOf(outputPath);
   if (params.optimization3DIteration != 0) {
     std::printf("Start 3D GlobalRouting....\n");
     graph.convertLAtoGR(db);
@@ -151,6 +178,7 @@ int korvaneMain(int argc, char** argv) {
     parameterSet params;
     const int mazeOverride = args == 4 ? parseMazeOverride(argv[5]) : -1;
     Input_Setting(argv[3], db, params);
+    refuseOutputOnInput(argv[4], params, {argv[2], argv[3]});
     Input_ISPD(argv[2], db, params);
     db.problemFile = argv[2];
     if (mazeOverride != -1) params.mazeIteration = mazeOverride;
@@ -160,7 +188,10 @@ int korvaneMain(int argc, char** argv) {
     parameterSet params;
     const int mazeOverride = args == 5 ? parseMazeOverride(argv[6]) : -1;
     Input_Setting(argv[4], db, params);
-    Input_DAC(argv[2], argv[3], db, params);
+    const BookshelfFiles files = readAuxFile(argv[2]);
+    refuseOutputOnInput(argv[5], params,
+                        {argv[2], argv[3], argv[4], files.nodes, files.nets, files.shapes, files.route});
+    Input_DAC(files, argv[3], db, params);
     db.problemFile = argv[2];
     if (mazeOverride != -1) params.mazeIteration = mazeOverride;
     printInputTime();

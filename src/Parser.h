@@ -2,6 +2,7 @@
 // Readers of the parameter file and of the problem files.
 
 #include <cstdint>
+#include <string>
 
 struct NetDB;
 struct parameterSet;
@@ -14,9 +15,19 @@ void Input_Setting(const char* path, NetDB& db, parameterSet& params);
 // pins than params.ignoredNetThreshold are dropped. Bad input ends the run.
 void Input_ISPD(const char* path, NetDB& db, parameterSet& params);
 
+// The files of a bookshelf set that its .aux file names, each beside the .aux file.
+struct BookshelfFiles {
+  std::string nodes, nets, shapes, route;
+};
+
+// Reads the names of the set's files from its .aux file; bad input ends the run.
+BookshelfFiles readAuxFile(const char* auxPath);
+
 // Reads a bookshelf set (.aux file and placement file) into db; blockages of placed nodes
 // become capacity adjustments. Bad input ends the run.
 void Input_DAC(const char* auxPath, const char* plPath, NetDB& db, parameterSet& params);
+// The same, for a set whose .aux file was read already.
+void Input_DAC(const BookshelfFiles& files, const char* plPath, NetDB& db, parameterSet& params);
 
 // Most tracks one edge may hold: the tracks of all layers in one direction together, and the
 // tracks of one adjusted capacity. Far beyond any real design, and small enough that demand,

@@ -6,7 +6,7 @@
 
 // Memory that runs out anywhere in the run ends it with one line and status 1, never an abort.
 int main(int argc, char** argv) {
-  ignoreFileSizeSignal();
+  setUpOutputSignals();
   try {
     return korvaneMain(argc, argv);
   } catch (const std::bad_alloc&) {

@@ -1,5 +1,6 @@
 #include "db/CheckedFile.h"
 
+#include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -9,9 +10,43 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 namespace {
+
+// The temporary file being written, for the interrupt handler, which may read nothing but a
+// fixed buffer and a flag. The writers write one file at a time. A longer name cannot be
+// created anyway.
+char pendingTemp[PATH_MAX];
+volatile std::sig_atomic_t tempPending = 0;
+
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Removes the temporary file, then ends the process by the same signal as if no handler were set.
+void removeTempAndEnd(int sig) {
+  if (tempPending) unlink(pendingTemp);
+  signal(sig, SIG_DFL);
+  raise(sig);  // held until the handler returns, then fatal
+}
+
+// Holds the interrupts back while a temporary file and its record change together, so the
+// handler never misses a file nor removes one of another name.
+class InterruptsHeld {
+ public:
+  InterruptsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int sig : kInterrupts) sigaddset(&held, sig);
+    sigprocmask(SIG_BLOCK, &held, &saved);
+  }
+  ~InterruptsHeld() { sigprocmask(SIG_SETMASK, &saved, nullptr); }
+  InterruptsHeld(const InterruptsHeld&) = delete;
+  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+ private:
+  sigset_t saved;
+};
 
 // The directory part of `name`, for a lookup relative to where `name` lies.
 std::string directoryOf(const std::string& name) {
@@ -48,9 +83,12 @@ CheckedFile::CheckedFile(const char* name) : path(name) {
     // An open descriptor or an endless chain of links: in place.
   } else if (lstat(target.c_str(), &st) != 0) {
     if (errno == ENOENT) openReplacement(target);
-  } else if (S_ISREG(st.st_mode) && st.st_nlink == 1 && (st.st_uid == geteuid() || geteuid() == 0)) {
+  } else if (S_ISREG(st.st_mode) && st.st_nlink == 1 && (st.st_uid == geteuid() || geteuid() == 0) &&
+             faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0) {
     // Root may give a replacement back to any owner; anyone else replaces only their own files,
     // so that a file of another owner keeps it and a sticky directory (/tmp) cannot refuse the rename.
+    // An own file that may not be written is not replaced either: opening it in place is refused,
+    // as it always was, and it stays as it was. Root may write any file.
     if (openReplacement(target)) {
       // The owner first: a change of owner clears the set-id bits that the mode then restores.
       if (fchown(fileno(file), st.st_uid, st.st_gid) != 0) {
@@ -73,7 +111,15 @@ CheckedFile::~CheckedFile() {
 // Creates the temporary file beside `target`, with the mode a plain fopen would give it.
 bool CheckedFile::openReplacement(const std::string& target) {
   tempPath = target + ".XXXXXX";
-  const int fd = mkstemp(tempPath.data());
+  int fd = -1;
+  if (tempPath.size() < sizeof pendingTemp) {
+    const InterruptsHeld held;
+    fd = mkstemp(tempPath.data());
+    if (fd >= 0) {
+      std::memcpy(pendingTemp, tempPath.c_str(), tempPath.size() + 1);
+      tempPending = 1;
+    }
+  }
   if (fd >= 0) {
     const mode_t mask = umask(0);
     umask(mask);
@@ -81,11 +127,11 @@ bool CheckedFile::openReplacement(const std::string& target) {
     file = fdopen(fd, "w");
     if (file == nullptr) {
       ::close(fd);
-      unlink(tempPath.c_str());
+      removeTemp();
     }
   }
   if (file == nullptr) {
-    tempPath.clear();
+    tempPath.clear();  // none was made
     return false;
   }
   targetPath = target;
@@ -103,7 +149,13 @@ bool CheckedFile::close() {
     if (std::ferror(file) != 0) ok = false;
     if (std::fclose(file) != 0) ok = false;
     file = nullptr;
-    if (ok && !tempPath.empty() && std::rename(tempPath.c_str(), targetPath.c_str()) != 0) ok = false;
+    if (ok && !tempPath.empty()) {
+      const InterruptsHeld held;
+      if (std::rename(tempPath.c_str(), targetPath.c_str()) == 0)
+        tempPending = 0;
+      else
+        ok = false;
+    }
     if (ok) {
       tempPath.clear();
       if (inPlaceFd >= 0) ::close(inPlaceFd);
@@ -122,8 +174,7 @@ void CheckedFile::discard() {
   if (file) std::fclose(file);
   file = nullptr;
   if (!tempPath.empty()) {
-    unlink(tempPath.c_str());
-    tempPath.clear();
+    removeTemp();
     struct stat st;
     if (lstat(targetPath.c_str(), &st) == 0 && S_ISREG(st.st_mode)) unlink(targetPath.c_str());
   }
@@ -136,6 +187,13 @@ void CheckedFile::discard() {
   }
 }
 
+void CheckedFile::removeTemp() {
+  const InterruptsHeld held;
+  unlink(tempPath.c_str());
+  tempPending = 0;
+  tempPath.clear();
+}
+
 bool reportWriteFailure(const char* path) {
   std::cout.flush();
   std::fflush(stdout);
@@ -143,4 +201,16 @@ bool reportWriteFailure(const char* path) {
   return false;
 }
 
-void ignoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
+void setUpOutputSignals() {
+  std::signal(SIGXFSZ, SIG_IGN);
+  for (const int sig : kInterrupts) {
+    struct sigaction action {};
+    // An interrupt the caller ignores (nohup, a background job) stays ignored.
+    if (sigaction(sig, nullptr, &action) != 0 || action.sa_handler == SIG_IGN) continue;
+    action = {};
+    action.sa_handler = removeTempAndEnd;
+    sigemptyset(&action.sa_mask);
+    for (const int other : kInterrupts) sigaddset(&action.sa_mask, other);
+    sigaction(sig, &action, nullptr);
+  }
+}

@@ -2,12 +2,14 @@
 // Output files whose every write is checked, for the result and report writers.
 //
 // A plain file is replaced whole: when the name is absent or holds a regular file with one link
-// that the process owns (root: any owner), the file is written under a temporary name in the
+// that the process owns and may write (root: any owner), the file is written under a temporary name in the
 // same directory and renamed into place once it is complete and closed, so that a reader never
 // finds a cut file there. A symlink is followed first: the link stays and the file it names is
 // replaced. The replacement keeps the earlier file's mode and, where permitted, its owner. A
 // failed write (a full disk, a file-size limit) removes the temporary file and the earlier file
-// and leaves nothing at the name.
+// and leaves nothing at the name; an interrupt removes the temporary file and leaves the earlier
+// file. An own file that the process may not write (its owner took the write permission away) is
+// opened in place, which is refused, so it stays as it was.
 //
 // Anything else is written in place, where the user pointed: a device, a pipe, an open
 // descriptor (/dev/fd/N, /dev/stdout), a file with other links or of another owner, a file whose
@@ -37,6 +39,7 @@ class CheckedFile {
   bool openReplacement(const std::string& target);
   void openInPlace();
   void discard();
+  void removeTemp();
 
   std::string path;        // the name as given
   std::string targetPath;  // the file a replacement is renamed to: the name, symlinks followed
@@ -50,6 +53,8 @@ class CheckedFile {
 // Prints "Error: <path>: cannot write" on stderr (after what stdout holds) and returns false.
 bool reportWriteFailure(const char* path);
 
-// Lets a write beyond the file-size limit fail with an error the writers report, rather than
-// end the process by a signal with a cut file. Call once at start-up.
-void ignoreFileSizeSignal();
+// Signals around the output files; call once at start-up. A write beyond the file-size limit
+// fails with an error the writers report, rather than end the process by a signal with a cut
+// file. SIGINT, SIGTERM and SIGHUP first remove the temporary file being written, then end the
+// process as before; one that the process was started ignoring stays ignored.
+void setUpOutputSignals();

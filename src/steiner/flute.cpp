@@ -30,9 +30,6 @@ constexpr int kMaxLutSolutions = 80;
 constexpr int kLineBuffer = 32;      // a solution line holds at most 31 bytes, its line end included
 constexpr int kFluteWorkSize = 200;  // pins sorted in local arrays; more go to the heap
 
-const char* const kLengthsFile = "POWV9.dat";
-const char* const kTopologiesFile = "POST9.dat";
-
 // The solution records of each degree; LUT points into these, re-read tables replace them.
 std::vector<LutSolution> lutArena[10];
 

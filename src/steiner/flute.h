@@ -30,6 +30,10 @@ extern const int numgrp[10];
 extern int numsoln[10][90720];
 extern LutSolution* LUT[10][90720];
 
+// The table files, read from the working directory.
+inline constexpr char kLengthsFile[] = "POWV9.dat";
+inline constexpr char kTopologiesFile[] = "POST9.dat";
+
 // Loads both table files from the working directory; a missing or malformed file ends the run.
 void readLUT();
 

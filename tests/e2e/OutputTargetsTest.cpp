@@ -1,16 +1,26 @@
 // The result goes where the output name points. A plain file is replaced whole; a symlink's
 // target, a hard-linked file, a pipe, an open descriptor, a device, a file whose directory takes
 // no new file and a name too long for a temporary suffix are written through, and every name
-// keeps its kind, mode and owner.
+// keeps its kind, mode and owner. A write-protected file and an output that is an input are
+// refused and keep what they held; an interrupted replacement leaves the earlier file.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ptrace.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <sstream>
 
+#include "support/BookshelfSet.h"
 #include "support/RunProcess.h"
 
 namespace {
@@ -34,8 +44,10 @@ void prepare(const TempDir& dir) {
 
 // What one row made in the scratch directory for the router to write to.
 struct Target {
+  std::vector<std::string> inputs = {"ISPD", "p.gr", "p.set"};  // the arguments before the output name
   std::string out;                   // the output name (relative to the directory, or absolute)
   std::vector<std::string> holders;  // names that must read as the result afterwards
+  std::string refusal;               // a refused run's one error line; the holders then keep their text
   int reader = -1, writer = -1;      // a pipe whose read end must receive the result
   bool asNobody = false;             // run as an unprivileged user (root drops to it)
   std::string skip;                  // why the row cannot run here
@@ -44,6 +56,25 @@ struct Target {
 Target writeTo(const std::string& out, const std::vector<std::string>& holders = {}) {
   Target t;
   t.out = out, t.holders = holders;
+  return t;
+}
+
+Target refuse(const std::string& out, const std::vector<std::string>& holders, const std::string& refusal) {
+  Target t = writeTo(out, holders);
+  t.refusal = "Error: " + refusal + "\n";
+  return t;
+}
+
+Target refuseInput(const std::string& out, const std::string& input) {
+  return refuse(out, {input}, out + ": is the input file " + input);
+}
+
+// The tiny bookshelf set, asking for a result, run with one of its files as the output.
+Target refuseInSet(const TempDir& dir, const std::string& file) {
+  for (const auto& [name, text] : tinySet()) dir.write(name, text);
+  dir.write("tiny.set", "Maze Routing Iteration = 5\n");  // its own asks for no result
+  Target t = refuseInput(file, file);
+  t.inputs = {"ICCAD", "tiny.aux", "tiny.pl", "tiny.set"};
   return t;
 }
 
@@ -135,6 +166,35 @@ const struct {
                    chmod(dir.write("shared/x.out", "old\n").c_str(), 0666);
                    return asAnotherUser(dir, writeTo("shared/x.out", {"shared/x.out"}));
                  }},
+                {"own write-protected file (mode 0444) in an own directory",
+                 [](const TempDir& dir) {
+                   mkdir(dir.file("own").c_str(), 0755);
+                   chmod(dir.write("own/w.out", "old\n").c_str(), 0444);
+                   for (const char* name : {"own", "own/w.out"})
+                     if (geteuid() == 0 && chown(dir.file(name).c_str(), kNobody, kNobody) != 0)
+                       return skipRow("chown not permitted");
+                   return asAnotherUser(dir, refuse("own/w.out", {"own/w.out"}, "own/w.out: cannot write"));
+                 }},
+                {"the problem file", [](const TempDir&) { return refuseInput("p.gr", "p.gr"); }},
+                {"a symlink to the parameter file",
+                 [](const TempDir& dir) {
+                   symlink("p.set", dir.file("s").c_str());
+                   return refuseInput("s", "p.set");
+                 }},
+                {"a Steiner table (a copy: the build's own must not be at stake)",
+                 [](const TempDir& dir) {
+                   std::filesystem::remove(dir.file("POWV9.dat"));
+                   std::filesystem::copy_file(std::string(KORVANE_BINARY_DIR) + "/POWV9.dat", dir.file("POWV9.dat"));
+                   return refuse("POWV9.dat", {}, "POWV9.dat: is the input file POWV9.dat");  // no 3 MB diff
+                 }},
+                {"the report on a link to the problem file",
+                 [](const TempDir& dir) {
+                   dir.write("p.set", "Maze Routing Iteration = 5\nOutput Overflow Information = Yes\n");
+                   symlink("p.gr", dir.file("r.ofinfo").c_str());
+                   return refuse("r", {"p.gr"}, "r.ofinfo: is the input file p.gr");
+                 }},
+                {"a bookshelf file the .aux names", [](const TempDir& dir) { return refuseInSet(dir, "tiny.nets"); }},
+                {"the .pl", [](const TempDir& dir) { return refuseInSet(dir, "tiny.pl"); }},
                 {"name within 7 characters of the name limit",
                  [](const TempDir&) {
                    const std::string name(NAME_MAX - 3, 'n');
@@ -146,7 +206,9 @@ const struct {
                    const int fd = open(node.c_str(), O_WRONLY);
                    if (fd < 0) return skipRow("devices not usable on this file system");
                    close(fd);
-                   return writeTo("null");
+                   Target t = writeTo("null");
+                   t.inputs = {"ISPD", "p.gr", "null"};  // also read: a device on both sides overwrites no file
+                   return t;
                  }}};
 
 TEST(OutputTargets, ResultGoesWhereTheNamePointsAndEveryNameKeepsItsKindModeAndOwner) {
@@ -173,28 +235,33 @@ TEST(OutputTargets, ResultGoesWhereTheNamePointsAndEveryNameKeepsItsKindModeAndO
     struct stat name {};
     const bool existed = lstat(pathIn(dir, t.out).c_str(), &name) == 0;
     std::vector<struct stat> holders(t.holders.size());
-    for (std::size_t i = 0; i < t.holders.size(); ++i)
+    std::vector<std::string> texts(t.holders.size(), result);  // what each holder must read afterwards
+    for (std::size_t i = 0; i < t.holders.size(); ++i) {
       if (stat(dir.file(t.holders[i]).c_str(), &holders[i]) != 0)
         holders[i].st_mode = S_IFREG | 0644, holders[i].st_uid = geteuid(), holders[i].st_gid = getegid();
-    const std::vector<std::string> args = {"ISPD", "p.gr", "p.set", t.out};
-    const RunResult r = t.asNobody ? runProcess(kSetpriv,
-                                                {"--reuid=65534", "--regid=65534", "--clear-groups", KORVANE_EXE,
-                                                 args[0], args[1], args[2], args[3]},
-                                                dir.path)
-                                   : runKorvane(args, dir.path);
-    EXPECT_EQ(r.exitStatus, 0);
-    // Run as another user, a coverage build's child may say that it cannot write its counters.
-    if (t.asNobody) {
-      EXPECT_EQ(("\n" + r.err).find("\nError: "), std::string::npos) << r.err;
-    } else {
-      EXPECT_EQ(r.err, "");
+      if (!t.refusal.empty()) texts[i] = readFile(dir.file(t.holders[i]));
     }
+    std::vector<std::string> args = t.inputs;
+    args.push_back(t.out);
+    if (t.asNobody) args.insert(args.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", KORVANE_EXE});
+    const RunResult r = t.asNobody ? runProcess(kSetpriv, args, dir.path) : runKorvane(args, dir.path);
+    EXPECT_EQ(r.exitStatus, t.refusal.empty() ? 0 : 1);
+    // Run as another user, a coverage build's child may say that it cannot write its counters:
+    // only the error lines count.
+    std::string errors;
+    std::istringstream lines(r.err);
+    for (std::string line; std::getline(lines, line);)
+      if (!t.asNobody || line.starts_with("Error: ")) errors += line + "\n";
+    EXPECT_EQ(errors, t.refusal);
     struct stat after {};
-    EXPECT_EQ(lstat(pathIn(dir, t.out).c_str(), &after), 0) << "nothing left at the name";
-    EXPECT_EQ(after.st_mode & S_IFMT, existed ? name.st_mode & S_IFMT : S_IFREG);
+    const bool present = lstat(pathIn(dir, t.out).c_str(), &after) == 0;
+    EXPECT_EQ(present, existed || t.refusal.empty()) << "nothing left at the name, or made by a refused run";
+    if (present) {
+      EXPECT_EQ(after.st_mode & S_IFMT, existed ? name.st_mode & S_IFMT : S_IFREG);
+    }
     for (std::size_t i = 0; i < t.holders.size(); ++i) {
       SCOPED_TRACE(t.holders[i]);
-      EXPECT_EQ(readFile(dir.file(t.holders[i])), result);
+      EXPECT_EQ(readFile(dir.file(t.holders[i])), texts[i]);
       EXPECT_EQ(stat(dir.file(t.holders[i]).c_str(), &after), 0);
       EXPECT_EQ(after.st_mode, holders[i].st_mode);
       EXPECT_EQ(after.st_uid, holders[i].st_uid);
@@ -208,6 +275,49 @@ TEST(OutputTargets, ResultGoesWhereTheNamePointsAndEveryNameKeepsItsKindModeAndO
     chmod(dir.file("ro").c_str(), 0755);  // so that the scratch directory can be removed
   }
   umask(callerMask);
+}
+
+// An interrupt while a replacement is written removes its temporary file, leaves the earlier
+// file and still ends the run by that signal. The router is held under ptrace at its first write
+// to a file (a descriptor above 2: the temporary file, made by then), sent the signal and let go.
+TEST(OutputTargets, InterruptedReplacementLeavesTheEarlierFileAndNoTemporaryFile) {
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(sig));
+    TempDir dir;
+    prepare(dir);
+    dir.write("x.out", "old\n");
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      const int null = open("/dev/null", O_WRONLY);
+      if (null < 0 || dup2(null, 1) < 0 || dup2(null, 2) < 0 || chdir(dir.path.c_str()) != 0) _exit(127);
+      for (const int s : {SIGINT, SIGTERM, SIGHUP}) signal(s, SIG_DFL);  // as an interactive shell leaves them
+      if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(126);
+      execl(KORVANE_EXE, KORVANE_EXE, "ISPD", "p.gr", "p.set", "x.out", nullptr);
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);  // stopped at its start
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 126) GTEST_SKIP() << "ptrace not permitted here";
+    ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+    for (int pass = 0; WIFSTOPPED(status);) {  // pass: a signal of the router's own, passed on
+      ptrace(PTRACE_SYSCALL, pid, nullptr, pass);
+      waitpid(pid, &status, 0);
+      pass = WIFSTOPPED(status) && WSTOPSIG(status) != (SIGTRAP | 0x80) ? WSTOPSIG(status) : 0;
+      __ptrace_syscall_info call{};
+      if (WIFSTOPPED(status) && pass == 0 && ptrace(PTRACE_GET_SYSCALL_INFO, pid, sizeof call, &call) > 0 &&
+          call.op == PTRACE_SYSCALL_INFO_ENTRY && call.entry.nr == SYS_write && call.entry.args[0] > 2) {
+        kill(pid, sig);
+        ptrace(PTRACE_DETACH, pid, nullptr, 0);
+        waitpid(pid, &status, 0);
+      }
+    }
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << "wait status " << status;
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path)) names.insert(e.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"POST9.dat", "POWV9.dat", "p.gr", "p.set", "x.out"}));
+    EXPECT_EQ(readFile(dir.file("x.out")), "old\n");
+  }
 }
 
 // A write in place that fails (here past the file-size limit) empties the file rather than leave

@@ -45,8 +45,6 @@ void openOrExit(TextInput& in, const char* path) {
   if (!in.open(path)) missingFile(path);
 }
 
-std::string quoted(std::string_view w) { return "\"" + std::string(w) + "\""; }
-
 // The number written at name[at]: an optional sign, then digits, as "%d" reads it; digits
 // beyond any table size saturate. False when there are no digits.
 bool numberAt(std::string_view name, std::size_t at, long long& out) {
@@ -560,6 +558,13 @@ void read_route_file(const char* path, std::vector<placeCell>& cells, NetDB& db,
     }
   }
   r.finish();
+  // Grid, GridOrigin and TileSize may stand in any order: the last of them places the last tile.
+  const auto lineOf = [&keywordLine](std::string_view keyword) {
+    return keywordLine[std::find(std::begin(kRouteKeywords), std::end(kRouteKeywords), keyword) -
+                       std::begin(kRouteKeywords)];
+  };
+  checkLastTileCorner(in, std::max({lineOf("Grid"), lineOf("GridOrigin"), lineOf("TileSize")}), db.gridX, db.gridY,
+                      db.originX, db.originY, db.tileWidth, db.tileHeight);
 }
 
 // ---------------------------------------------------------------------------------------

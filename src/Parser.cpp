@@ -11,8 +11,8 @@
 #include <string_view>
 #include <tuple>
 
-#include "NameLines.h"
 #include "PinSet.h"
+#include "ProblemFile.h"
 #include "TextInput.h"
 #include "db/NetDB.h"
 #include "db/Report.h"
@@ -151,86 +151,6 @@ void Input_Setting(const char* path, NetDB&, parameterSet& params) {
 // ---------------------------------------------------------------------------------------
 // ISPD'08 problem file
 
-namespace {
-
-// Layer assignment stores a layer in 8 signed bits.
-constexpr int kMaxLayers = 127;
-
-std::string quoted(std::string_view w) { return "\"" + std::string(w) + "\""; }
-
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-// Words of one line already read whole.
-struct LineWords {
-  std::string_view line;
-  std::size_t p = 0;
-  std::string_view next() {
-    while (p < line.size() && isBlank(line[p])) ++p;
-    const std::size_t s = p;
-    while (p < line.size() && !isBlank(line[p])) ++p;
-    return line.substr(s, p - s);
-  }
-};
-
-// A word that starts like an integer: a digit first, or a sign before one.
-bool isNumber(std::string_view w) {
-  const std::size_t i = !w.empty() && (w[0] == '+' || w[0] == '-') ? 1 : 0;
-  return i < w.size() && w[i] >= '0' && w[i] <= '9';
-}
-
-// The words after a record's last field are free text, unless they start with a number: that
-// is data run onto the line (a pin, a record, a further value) and reading on would lose it.
-// Returns that number, or an empty view.
-std::string_view numberInTail(std::string_view rest) {
-  const std::string_view w = LineWords{rest}.next();
-  return isNumber(w) ? w : std::string_view();
-}
-
-bool sameWordIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-// Per-layer list: its two words, then one non-negative integer per layer. The lists are known
-// by their words, whatever their case: a list out of place or missing would shift every later
-// one, so words other than the expected ones end the run. Returns the line of the words.
-int readLayerList(TextInput& in, int layers, std::vector<int>& out, const char* first, const char* second) {
-  const std::string what = std::string(first) + " " + second;
-  const std::string_view w1 = in.requireWord(what.c_str());
-  const int line = in.line();
-  const std::string_view w2 = in.requireWord(what.c_str());
-  if (!sameWordIgnoringCase(w1, first) || !sameWordIgnoringCase(w2, second))
-    in.failAt(line, format("expected the per-layer list %s, found %s", quoted(what).c_str(),
-                           quoted(std::string(w1) + " " + std::string(w2)).c_str()));
-  for (int i = 0; i < layers; ++i) {
-    const int v = in.requireInt(what.c_str());
-    if (v < 0) in.fail(format("%s of layer %d is negative (%d)", what.c_str(), i + 1, v));
-    out[std::size_t(i)] = v;
-  }
-  return line;
-}
-
-// Reads the next whole line as the given leading words followed by `count` integers; a further
-// number on the line would be lost, so it ends the run. Returns the line's number, for
-// complaints about the values.
-int parseLineInts(TextInput& in, std::initializer_list<const char*> words, int* values, int count, const char* what) {
-  const int lineNo = in.line();
-  LineWords line{in.restOfLine()};
-  for (const char* w : words)
-    if (line.next() != w) in.failAt(lineNo, format("expected %s", what));
-  for (int i = 0; i < count; ++i)
-    if (!parseInt(line.next(), values[i])) in.failAt(lineNo, format("expected %s", what));
-  if (const std::string_view extra = numberInTail(line.line.substr(line.p)); !extra.empty())
-    in.failAt(lineNo, format("expected %s, found the further value %s", what, quoted(extra).c_str()));
-  return lineNo;
-}
-
-}  // namespace
-
 // Measured on this router with next to no nets: about 220 bytes per tile for the planar
 // structures and 16 more per tile and layer; the layered stage adds about 100 per tile and layer
 // (its search cells, usage, capacities and prices). The estimate stays below that, so only a grid
@@ -257,25 +177,32 @@ const char* unusedDirection(const NetDB& db, int& netId) {
   return nullptr;
 }
 
+int checkedPitch(TextInput& in, int line, std::size_t layer, int width, int spacing) {
+  const std::int64_t pitch = std::int64_t(width) + spacing;
+  if (pitch < 1 || pitch > kMaxPitch)
+    in.failAt(line, format("wire pitch (width + spacing) of layer %zu is %lld, expected 1..%d", layer + 1,
+                           (long long)pitch, kMaxPitch));
+  return int(pitch);
+}
+
+void checkEdgeTracks(TextInput& in, int line, const char* direction, std::int64_t tracks, std::size_t layers) {
+  if (tracks > kMaxEdgeTracks)
+    in.failAt(line, format("%s capacity of layers 1..%zu holds %lld tracks per edge, more than the limit of %d",
+                           direction, layers, (long long)tracks, kMaxEdgeTracks));
+}
+
 void deriveTrackCounts(NetDB& db, TextInput& in, int pitchLine, int verticalLine, int horizontalLine) {
   const auto at = [&in](int line) { return line > 0 ? line : in.line(); };
   db.totalVerticalTracks = 0;
   db.totalHorizontalTracks = 0;
   for (std::size_t i = 0; i < std::size_t(db.numLayers); ++i) {
-    const std::int64_t pitch = std::int64_t(db.minWireWidth[i]) + db.minWireSpacing[i];
-    if (pitch < 1 || pitch > kMaxPitch)
-      in.failAt(at(pitchLine), format("wire pitch (width + spacing) of layer %zu is %lld, expected 1..%d", i + 1,
-                                      (long long)pitch, kMaxPitch));
-    db.wirePitch[i] = int(pitch);
+    db.wirePitch[i] = checkedPitch(in, at(pitchLine), i, db.minWireWidth[i], db.minWireSpacing[i]);
     db.verticalTracks[i] = db.verticalCapacity[i] / db.wirePitch[i];
     db.horizontalTracks[i] = db.horizontalCapacity[i] / db.wirePitch[i];
     const std::int64_t vertical = std::int64_t(db.totalVerticalTracks) + db.verticalTracks[i];
     const std::int64_t horizontal = std::int64_t(db.totalHorizontalTracks) + db.horizontalTracks[i];
-    for (const auto& [dir, total, line] :
-         {std::tuple{"vertical", vertical, verticalLine}, {"horizontal", horizontal, horizontalLine}})
-      if (total > kMaxEdgeTracks)
-        in.failAt(at(line), format("%s capacity of layers 1..%zu holds %lld tracks per edge, more than the limit of %d",
-                                   dir, i + 1, (long long)total, kMaxEdgeTracks));
+    checkEdgeTracks(in, at(verticalLine), "vertical", vertical, i + 1);
+    checkEdgeTracks(in, at(horizontalLine), "horizontal", horizontal, i + 1);
     db.totalVerticalTracks = int(vertical);
     db.totalHorizontalTracks = int(horizontal);
   }
@@ -287,45 +214,45 @@ void checkAdjustedTracks(TextInput& in, int capacity, std::int64_t pitch) {
                    (long long)(capacity / pitch), kMaxEdgeTracks));
 }
 
+void checkLastTileCorner(TextInput& in, int line, int gridX, int gridY, int originX, int originY, int tileWidth,
+                         int tileHeight) {
+  const std::int64_t lastX = originX + std::int64_t(gridX - 1) * tileWidth;
+  const std::int64_t lastY = originY + std::int64_t(gridY - 1) * tileHeight;
+  for (const auto& [what, axis, last, origin, tiles, size] :
+       {std::tuple{"column", "x", lastX, originX, gridX, tileWidth}, {"row", "y", lastY, originY, gridY, tileHeight}})
+    if (last > INT_MAX)
+      in.failAt(line, format("the last tile %s starts at %s = %lld (origin %d + %d x tile size %d), beyond %d, the "
+                             "largest coordinate a result file can hold",
+                             what, axis, (long long)last, origin, tiles - 1, size, INT_MAX));
+}
+
 void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
   TextInput in;
   if (!in.open(path)) missingFile(path);
   std::printf("read %s\n", path);
 
-  int grid[3];
-  const int gridLine = parseLineInts(in, {"grid"}, grid, 3, "\"grid\" and three integers");
-  db.gridX = grid[0], db.gridY = grid[1], db.numLayers = grid[2];
-  if (db.gridX < 1 || db.gridY < 1) in.failAt(gridLine, format("grid size %d x %d is below 1 x 1", db.gridX, db.gridY));
-  if (std::int64_t(db.gridX) * db.gridY > INT_MAX)
-    in.failAt(gridLine, format("grid %d x %d has too many tiles", db.gridX, db.gridY));
-  if (db.numLayers < 1 || db.numLayers > kMaxLayers)
-    in.failAt(gridLine, format("layer count %d is outside 1..%d", db.numLayers, kMaxLayers));
+  ProblemFile file(in);
+  const int gridLine = file.grid();
+  db.gridX = file.gridX, db.gridY = file.gridY, db.numLayers = file.layers;
   checkGridFits(in, gridLine, db.gridX, db.gridY, db.numLayers, params.optimization3DIteration != 0);
 
   const std::size_t L = std::size_t(db.numLayers);
   for (auto* v : {&db.verticalCapacity, &db.horizontalCapacity, &db.minWireWidth, &db.minWireSpacing, &db.viaSpacing,
                   &db.wirePitch, &db.verticalTracks, &db.horizontalTracks})
     v->assign(L, 0);
-  const int verticalLine = readLayerList(in, db.numLayers, db.verticalCapacity, "vertical", "capacity");
-  const int horizontalLine = readLayerList(in, db.numLayers, db.horizontalCapacity, "horizontal", "capacity");
-  readLayerList(in, db.numLayers, db.minWireWidth, "minimum", "width");
-  const int spacingLine = readLayerList(in, db.numLayers, db.minWireSpacing, "minimum", "spacing");
-  readLayerList(in, db.numLayers, db.viaSpacing, "via", "spacing");
+  const int verticalLine = file.layerList(db.verticalCapacity, "vertical", "capacity");
+  const int horizontalLine = file.layerList(db.horizontalCapacity, "horizontal", "capacity");
+  file.layerList(db.minWireWidth, "minimum", "width");
+  const int spacingLine = file.layerList(db.minWireSpacing, "minimum", "spacing");
+  file.layerList(db.viaSpacing, "via", "spacing");
 
   deriveTrackCounts(db, in, spacingLine, verticalLine, horizontalLine);  // the spacing list completes the pitch
 
-  in.restOfLine();
-  int origin[4];
-  const int originLine = parseLineInts(in, {}, origin, 4, "the grid origin and tile size (four integers)");
-  db.originX = origin[0], db.originY = origin[1], db.tileWidth = origin[2], db.tileHeight = origin[3];
-  if (db.tileWidth < 1 || db.tileHeight < 1)
-    in.failAt(originLine, format("tile size %d x %d is below 1", db.tileWidth, db.tileHeight));
+  file.origin();
+  db.originX = file.originX, db.originY = file.originY, db.tileWidth = file.tileWidth, db.tileHeight = file.tileHeight;
 
-  in.skipBlankLines();
-  int netCount = 0;
-  const int countLine = parseLineInts(in, {"num", "net"}, &netCount, 1, "\"num net\" and the net count");
-  if (netCount < 0) in.failAt(countLine, format("net count %d is negative", netCount));
-  std::printf("Number of nets: %d\n", netCount);
+  file.netCountLine();
+  std::printf("Number of nets: %d\n", file.netCount);
 
   db.repeatPinCount.assign(std::size_t(db.gridX), std::vector<int>(std::size_t(db.gridY), 0));
   db.pinCount.assign(std::size_t(db.gridX), std::vector<int>(std::size_t(db.gridY), 0));
@@ -334,46 +261,17 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
 
   Net current;
   PinSet seen3D, seen2D;
-  NameLines names;
-  for (int n = 0; n < netCount; ++n) {
-    const std::string_view name = in.requireWord("a net name");
-    // The header's four fields share one line, so a short net list cannot swallow what follows.
-    const int headerLine = in.line();
-    auto headerInt = [&](const char* what) {
-      if (in.lineExhausted())
-        in.failAt(headerLine, format("net header ends before %s; a net header is one line of name, id, pin count "
-                                     "and minimum width (%d nets announced)",
-                                     what, netCount));
-      return in.requireInt(what);
-    };
-    current.id = headerInt("the net id");
-    const int pins = headerInt("the pin count");
-    if (pins < 0) in.fail(format("pin count %d is negative", pins));
-    headerInt("the net's minimum width");
-    // The rest of the header (a layer range and weight, a comment) is not used. A number there is
-    // a record run onto the header line: a pin, or the adjustment count and first adjustment
-    // read as a net when fewer nets follow than announced.
-    if (const std::string_view extra = numberInTail(in.restOfLine()); !extra.empty())
-      in.failAt(headerLine, format("the number %s follows the net header (name, id, pin count, minimum width) on "
-                                   "its line; a pin or any other record starts a line of its own (%d nets announced)",
-                                   quoted(extra).c_str(), netCount));
-    if (const int first = names.firstLine(name, headerLine))
-      in.failAt(headerLine, format("net name %s was given to the net of line %d already", quoted(name).c_str(), first));
+  for (int n = 0; n < file.netCount; ++n) {
+    const GrNetHeader header = file.netHeader();
+    current.id = header.id;
     current.pins2D.clear();
     current.pins3D.clear();
     seen3D.clear();
     seen2D.clear();
-    for (int p = 0; p < pins; ++p) {
-      const int x = in.requireInt("a pin's x coordinate");
-      const int y = in.requireInt("a pin's y coordinate");
-      const int layer = in.requireInt("a pin's layer");
-      const std::int64_t tx = (std::int64_t(x) - db.originX) / db.tileWidth;
-      const std::int64_t ty = (std::int64_t(y) - db.originY) / db.tileHeight;
-      if (tx < 0 || tx >= db.gridX || ty < 0 || ty >= db.gridY)
-        in.fail(format("pin (%d, %d) lies outside the %d x %d grid", x, y, db.gridX, db.gridY));
-      if (layer < 1 || layer > db.numLayers) in.fail(format("pin layer %d is outside 1..%d", layer, db.numLayers));
-      const Point pt(int(tx), int(ty), layer - 1);
-      const std::uint64_t tile = std::uint64_t(tx) * std::uint64_t(db.gridY) + std::uint64_t(ty);
+    for (int p = 0; p < header.pins; ++p) {
+      const GrPin pin = file.pin();
+      const Point pt(pin.x, pin.y, pin.z);
+      const std::uint64_t tile = std::uint64_t(pt.x) * std::uint64_t(db.gridY) + std::uint64_t(pt.y);
       if (!seen3D.insert(tile * std::uint64_t(kMaxLayers + 1) + std::uint64_t(pt.z))) {
         ++db.repeatPinCount[pt.x][pt.y];
         continue;
@@ -385,7 +283,7 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
     const bool tooMany = current.pins3D.size() > std::size_t(params.ignoredNetThreshold);
     if (!tooMany && current.pins2D.size() > 1) {
       db.nets.push_back(current);
-      db.netNames.add(name);
+      db.netNames.add(header.name);
     }
   }
 
@@ -394,56 +292,24 @@ void Input_ISPD(const char* path, NetDB& db, parameterSet& params) {
     in.failAt(dir[0] == 'h' ? horizontalLine : verticalLine,
               format("no layer has %s capacity, but net %d needs a %s wire", dir, netId, dir));
 
-  // Adjustments: a clean end of file right after the nets means none. The rest of the last pin
-  // line is skipped, unless it starts with a number: the adjustment count, or the rest of an
-  // adjustment after a pin too many, would be lost. With no nets or a last net of no pins the
-  // count may follow at once.
-  if (!in.atLineStart()) {
-    const int lastPinLine = in.line();
-    if (const std::string_view extra = numberInTail(in.restOfLine()); !extra.empty())
-      in.failAt(lastPinLine, format("expected no number after the last pin of the last net on its line, found %s; the "
-                                    "adjustment count starts a line of its own",
-                                    quoted(extra).c_str()));
-  }
-  in.skipBlankLines();
-  if (in.atEnd()) return;
-  const int adjustmentLine = in.line();
-  const int adjustments = in.requireInt("the capacity adjustment count");
-  if (adjustments < 0) in.fail(format("capacity adjustment count %d is negative", adjustments));
+  int adjustments = 0;
+  if (!file.adjustmentCount(adjustments)) return;  // a clean end of file right after the nets means none
   for (int a = 0; a < adjustments; ++a) {
-    int v[7];
-    static const char* const kWhat[7] = {"an adjustment's x1",      "an adjustment's y1", "an adjustment's layer1",
-                                         "an adjustment's x2",      "an adjustment's y2", "an adjustment's layer2",
-                                         "an adjustment's capacity"};
-    for (int i = 0; i < 7; ++i) v[i] = in.requireInt(kWhat[i]);
-    const int x1 = v[0], y1 = v[1], l1 = v[2], x2 = v[3], y2 = v[4], l2 = v[5], cap = v[6];
-    if (l1 < 1 || l1 > db.numLayers || l2 < 1 || l2 > db.numLayers)
-      in.fail(format("adjustment layer %d/%d is outside 1..%d", l1, l2, db.numLayers));
-    if (l1 != l2)
-      in.fail(format("adjustment (%d,%d,%d)-(%d,%d,%d) is not an edge of one layer", x1, y1, l1, x2, y2, l2));
-    const bool inGrid =
-        x1 >= 0 && x1 < db.gridX && y1 >= 0 && y1 < db.gridY && x2 >= 0 && x2 < db.gridX && y2 >= 0 && y2 < db.gridY;
-    const std::int64_t manhattan = std::llabs(std::int64_t(x1) - x2) + std::llabs(std::int64_t(y1) - y2);
-    if (!inGrid || manhattan != 1)
-      in.fail(format("adjustment (%d,%d)-(%d,%d) is not a pair of neighbouring tiles of the grid", x1, y1, x2, y2));
-    if (cap < 0) in.fail(format("adjusted capacity %d is negative", cap));
-    checkAdjustedTracks(in, cap, db.wirePitch[std::size_t(l1 - 1)]);
+    const GrAdjustment adj = file.adjustment();
+    const int z = adj.layer - 1;
+    checkAdjustedTracks(in, adj.capacity, db.wirePitch[std::size_t(z)]);
     RPoint e;
     int layerDefault;
-    const int z = l1 - 1;
-    if (x1 == x2) {
-      e = RPoint(x1, std::min(y1, y2), z, 0);
+    if (adj.x1 == adj.x2) {
+      e = RPoint(adj.x1, std::min(adj.y1, adj.y2), z, 0);
       layerDefault = db.verticalCapacity[std::size_t(z)];
     } else {
-      e = RPoint(std::min(x1, x2), y1, z, 1);
+      e = RPoint(std::min(adj.x1, adj.x2), adj.y1, z, 1);
       layerDefault = db.horizontalCapacity[std::size_t(z)];
     }
-    if (cap == layerDefault) continue;
+    if (adj.capacity == layerDefault) continue;
     db.adjEdges.push_back(e);
-    db.adjCapacity.push_back(cap / db.wirePitch[std::size_t(z)]);
+    db.adjCapacity.push_back(adj.capacity / db.wirePitch[std::size_t(z)]);
   }
-  in.skipBlankLines();
-  if (!in.atEnd())
-    in.fail(format("expected the end of the file after the %d capacity adjustments that line %d announces", adjustments,
-                   adjustmentLine));
+  file.end();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Readers of the parameter file and of the problem files.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -37,6 +38,14 @@ constexpr int kMaxEdgeTracks = 1000000;
 // costs scale with it, so the pitch bounds how far those 64-bit sums can grow.
 constexpr int kMaxPitch = 1000000;
 
+// Width plus spacing of the 0-based `layer`; a pitch outside 1..kMaxPitch ends the run with an
+// error at `line`.
+int checkedPitch(TextInput& in, int line, std::size_t layer, int width, int spacing);
+
+// Ends the run with an error at `line` when `tracks`, the tracks per edge of layers 1..`layers` in
+// one direction, pass kMaxEdgeTracks.
+void checkEdgeTracks(TextInput& in, int line, const char* direction, std::int64_t tracks, std::size_t layers);
+
 // Pitches and track counts of every layer from its capacities, widths and spacings. A pitch
 // outside 1..kMaxPitch ends the run with an error at `pitchLine`, more than kMaxEdgeTracks
 // tracks in one direction at the line of that direction's capacities (0: the reader's current line).
@@ -49,6 +58,13 @@ void checkAdjustedTracks(TextInput& in, int capacity, std::int64_t pitch);
 // Ends the run with an error at `line` when the grid's estimated memory exceeds the machine's
 // physical memory; layeredStage counts what the 3D rounds allocate as well.
 void checkGridFits(TextInput& in, int line, int gridX, int gridY, int layers, bool layeredStage);
+
+// Ends the run with an error at `line` when a coordinate the result writer can write passes the
+// 32-bit range that result files are read in: the lower-left corner of the last tile column or row,
+// origin + (tiles - 1) x tile size. The grid's far edge may lie beyond: no pin can, its
+// coordinates being 32-bit too.
+void checkLastTileCorner(TextInput& in, int line, int gridX, int gridY, int originX, int originY, int tileWidth,
+                         int tileHeight);
 
 // "horizontal" or "vertical" when no layer has tracks in that direction but a kept net has pins
 // that only a wire in it can join (netId names the first such net); null otherwise.

@@ -54,7 +54,7 @@ std::string_view TextInput::present(std::string_view w, const char* what) const 
 
 int TextInput::integer(std::string_view w, const char* what) const {
   int v = 0;
-  if (!parseInt(w, v)) fail(format("expected %s, found \"%.*s\"", what, int(w.size()), w.data()));
+  if (!parseInt(w, v)) fail(format("expected %s, found %s", what, quoted(w).c_str()));
   return v;
 }
 
@@ -102,6 +102,14 @@ void TextInput::fail(const std::string& what) const { failAt(lineNo, what); }
 
 void TextInput::failAt(int line, const std::string& what) const {
   fatalError(filePath, format("line %d: %s", line, what.c_str()));
+}
+
+std::string quoted(std::string_view w) {
+  if (w.size() <= kQuotedLength) return "\"" + std::string(w) + "\"";
+  // Never inside a UTF-8 sequence: back up to the start of the character.
+  std::size_t cut = kQuotedLength;
+  while (cut > 0 && (static_cast<unsigned char>(w[cut]) & 0xC0) == 0x80) --cut;
+  return "\"" + std::string(w.substr(0, cut)) + format("\"... (%zu characters)", w.size());
 }
 
 bool parseInt(std::string_view w, int& out) {

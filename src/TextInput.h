@@ -51,6 +51,12 @@ class TextInput {
   int lineNo = 1;
 };
 
+// `w` in double quotes, for a message. A word longer than kQuotedLength characters is cut there,
+// and the cut marked with "..." and the word's length, so that a runaway word (a number of 70,000
+// digits) cannot flood the error line.
+constexpr std::size_t kQuotedLength = 40;
+std::string quoted(std::string_view w);
+
 // Strict decimal integer: optional sign, digits only, within the 32-bit range.
 bool parseInt(std::string_view w, int& out);
 // Strict decimal number as strtod reads it, the whole word consumed.

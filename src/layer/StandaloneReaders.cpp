@@ -2,8 +2,10 @@
 // the grid, capacities and nets (input2Dresult), and a routed result file back into the nets'
 // trees (input3Dresult), so that layer assignment can run on a routing made elsewhere.
 //
-// input2Dresult halves every capacity (a pitch of 2 on every layer), keeps one pin per tile
-// on layer 0, skips nets of more than 1000 pins and preloads adjustments as demand.
+// input2Dresult reads the file through the router's reading steps (ProblemFile), so the two
+// refuse the same files with the same messages. It halves every capacity (a pitch of 2 on every
+// layer), keeps one pin per tile on layer 0, skips nets of more than 1000 pins and preloads
+// adjustments as demand.
 // input3Dresult marks the wire segments of each net's block in the stamped grids of the tree
 // builder and grows the tree from the net's first pin, as the conversion from the planar
 // router does; via lines leave no trace. Nets the file leaves with pins apart (a block that
@@ -24,6 +26,7 @@
 #include <vector>
 
 #include "Parser.h"
+#include "ProblemFile.h"
 #include "TextInput.h"
 #include "db/NetDB.h"
 #include "db/Report.h"
@@ -31,7 +34,6 @@
 
 namespace {
 
-constexpr int kMaxLayers = 127;         // the plain programme stores child layers in 8 bits
 constexpr int kSkippedPinCount = 1000;  // nets with more pins are read and dropped
 
 [[noreturn]] void missingFile(const char* path) {
@@ -57,23 +59,6 @@ class LineWords {
   std::string_view line;
   std::size_t p = 0;
 };
-
-// The next line, which must exist.
-std::string_view requireLine(TextInput& in, const char* what) {
-  if (in.atEnd()) in.fail(format("unexpected end of file, expected %s", what));
-  return in.restOfLine();
-}
-
-// The next line as the given leading words followed by `count` integers; returns its number.
-int readLineInts(TextInput& in, std::initializer_list<const char*> words, int* values, int count, const char* what) {
-  const int lineNo = in.line();
-  LineWords w(requireLine(in, what));
-  for (const char* word : words)
-    if (w.next() != word) in.failAt(lineNo, format("expected %s", what));
-  for (int i = 0; i < count; ++i)
-    if (!parseInt(w.next(), values[i])) in.failAt(lineNo, format("expected %s", what));
-  return lineNo;
-}
 
 // One result segment "(x,y,layer)-(x,y,layer)" (blanks ignored); false when malformed.
 bool parseSegment(std::string_view text, int v[6]) {
@@ -103,7 +88,7 @@ void reportUnmatchedBlocks(const char* path, bool anyNet, int blocks,
   constexpr std::size_t kNamed = 10;
   std::string list;
   for (std::size_t i = 0; i < skipped.size() && i < kNamed; ++i)
-    list += format("%s\"%s\" (line %d)", i > 0 ? ", " : "", skipped[i].first.c_str(), skipped[i].second);
+    list += format("%s%s (line %d)", i > 0 ? ", " : "", quoted(skipped[i].first).c_str(), skipped[i].second);
   if (skipped.size() > kNamed) list += ", ...";
   if (blocks == 0) {
     if (anyNet) fatalError(path, "the file holds no result block");
@@ -150,44 +135,33 @@ void Graph::input2Dresult(const char* path) {
   if (!in.open(path)) missingFile(path);
   std::printf("Reading %s\n", path);
 
-  int grid[3];
-  readLineInts(in, {"grid"}, grid, 3, "\"grid\" and three integers");
-  if (grid[0] < 1 || grid[1] < 1) in.failAt(1, format("grid size %d x %d is below 1 x 1", grid[0], grid[1]));
-  if (std::int64_t(grid[0]) * grid[1] > INT_MAX)
-    in.failAt(1, format("grid %d x %d has too many tiles", grid[0], grid[1]));
-  if (grid[2] < 1 || grid[2] > kMaxLayers) in.failAt(1, format("layer count %d is outside 1..%d", grid[2], kMaxLayers));
-  xGrid = grid[0], yGrid = grid[1], layerNum = grid[2];
+  // The router's reading steps and checks; what is kept of the values is this reader's own.
+  ProblemFile file(in);
+  file.grid();
+  xGrid = file.gridX, yGrid = file.gridY, layerNum = file.layers;
   std::printf("grid %dx%dx%d\n", xGrid, yGrid, layerNum);
   initialGraph();
 
-  // Capacities in file units; every layer counts as having a pitch of 2.
-  auto readCapacities = [&](std::vector<int>& cap, const char* what) {
-    in.requireWord(what);
-    in.requireWord(what);
-    for (int l = 0; l < layerNum; ++l) {
-      const int v = in.requireInt(what);
-      if (v < 0) in.fail(format("%s of layer %d is negative (%d)", what, l + 1, v));
-      cap[std::size_t(l)] = v / 2;
-    }
-  };
-  readCapacities(capV, "vertical capacity");
-  readCapacities(capH, "horizontal capacity");
-  for (const auto& [dir, cap] : {std::pair{"vertical", &capV}, {"horizontal", &capH}}) {
-    std::int64_t total = 0;
-    for (const int c : *cap) total += c;
-    if (total > kMaxEdgeTracks)
-      in.fail(format("%s capacity holds %lld tracks per edge, more than the limit of %d", dir, (long long)total,
-                     kMaxEdgeTracks));
+  // Capacities in file units. Every layer counts as having a pitch of 2, so the widths and
+  // spacings are read for the router's checks only.
+  const int verticalLine = file.layerList(capV, "vertical", "capacity");
+  const int horizontalLine = file.layerList(capH, "horizontal", "capacity");
+  std::vector<int> widths(std::size_t(layerNum), 0), spacings(widths), viaSpacings(widths);
+  file.layerList(widths, "minimum", "width");
+  const int spacingLine = file.layerList(spacings, "minimum", "spacing");
+  file.layerList(viaSpacings, "via", "spacing");
+  std::int64_t totalV = 0, totalH = 0;
+  for (std::size_t l = 0; l < std::size_t(layerNum); ++l) {
+    checkedPitch(in, spacingLine, l, widths[l], spacings[l]);
+    capV[l] /= 2;
+    capH[l] /= 2;
+    totalV += capV[l];
+    totalH += capH[l];
+    checkEdgeTracks(in, verticalLine, "vertical", totalV, l + 1);
+    checkEdgeTracks(in, horizontalLine, "horizontal", totalH, l + 1);
   }
-  in.restOfLine();
-  requireLine(in, "the minimum width line");
-  requireLine(in, "the minimum spacing line");
-  requireLine(in, "the via spacing line");
-  int origin[4];
-  const int originLine = readLineInts(in, {}, origin, 4, "the grid origin and tile size (four integers)");
-  lowerLeftX = origin[0], lowerLeftY = origin[1], tileWidth = origin[2], tileHeight = origin[3];
-  if (tileWidth < 1 || tileHeight < 1)
-    in.failAt(originLine, format("tile size %d x %d is below 1", tileWidth, tileHeight));
+  file.origin();
+  lowerLeftX = file.originX, lowerLeftY = file.originY, tileWidth = file.tileWidth, tileHeight = file.tileHeight;
 
   // The readers leave no pitch of their own; the halving above is a pitch of 2.
   layerPitch.assign(std::size_t(layerNum), 2);
@@ -195,11 +169,7 @@ void Graph::input2Dresult(const char* path) {
   minWireSpacing.assign(std::size_t(layerNum), 1);
   updateUsableLayers();
 
-  in.skipBlankLines();
-  int netCount = 0;
-  const int countLine = readLineInts(in, {"num", "net"}, &netCount, 1, "\"num net\" and the net count");
-  if (netCount < 0) in.failAt(countLine, format("net count %d is negative", netCount));
-
+  file.netCountLine();
   nets.clear();
   dbNetNames = nullptr;
   ownNetNames.clear();
@@ -211,73 +181,45 @@ void Graph::input2Dresult(const char* path) {
   localNetVia = 0;
   EdgeGrid<int> pinTile;  // last net (by its place in the file) with a pin in the tile
   pinTile.allocate(xGrid, yGrid, -1);
-  for (int k = 0; k < netCount; ++k) {
-    const std::string_view name = in.requireWord("a net name");
-    const int id = in.requireInt("the net id");
-    const int pins = in.requireInt("the pin count");
-    if (pins < 0) in.fail(format("pin count %d is negative", pins));
-    in.requireInt("the net's minimum width");
-    in.restOfLine();
-    const bool keep = pins <= kSkippedPinCount;
+  for (int k = 0; k < file.netCount; ++k) {
+    const GrNetHeader header = file.netHeader();
+    const bool keep = header.pins <= kSkippedPinCount;
     net n;
-    n.id = id;
+    n.id = header.id;
     n.pinBegin = std::uint32_t(pinPool.size());
-    for (int p = 0; p < pins; ++p) {
-      const int x = in.requireInt("a pin's x coordinate");
-      const int y = in.requireInt("a pin's y coordinate");
-      const int layer = in.requireInt("a pin's layer");
-      const std::int64_t tx = (std::int64_t(x) - lowerLeftX) / tileWidth;
-      const std::int64_t ty = (std::int64_t(y) - lowerLeftY) / tileHeight;
-      if (tx < 0 || tx >= xGrid || ty < 0 || ty >= yGrid)
-        in.fail(format("pin (%d, %d) lies outside the %d x %d grid", x, y, xGrid, yGrid));
-      if (layer < 1 || layer > layerNum) in.fail(format("pin layer %d is outside 1..%d", layer, layerNum));
-      if (!keep || pinTile[int(tx)][int(ty)] == k) continue;
-      pinTile[int(tx)][int(ty)] = k;
-      pinPool.push_back(pin{int(tx), int(ty), 0});  // the file's layer is not kept
+    for (int p = 0; p < header.pins; ++p) {
+      const GrPin at = file.pin();
+      if (!keep || pinTile[at.x][at.y] == k) continue;
+      pinTile[at.x][at.y] = k;
+      pinPool.push_back(pin{at.x, at.y, 0});  // the file's layer is not kept
     }
     n.pinCount = std::uint32_t(pinPool.size() - n.pinBegin);
     if (keep && n.pinCount >= 2) {
       nets.push_back(n);
-      ownNetNames.add(name);
+      ownNetNames.add(header.name);
     } else
       pinPool.resize(n.pinBegin);
   }
 
-  // Adjustments: a clean end of file right after the nets means none.
-  in.restOfLine();
-  in.skipBlankLines();
-  if (!in.atEnd()) {
-    const int adjustments = in.requireInt("the capacity adjustment count");
-    if (adjustments < 0) in.fail(format("capacity adjustment count %d is negative", adjustments));
-    static const char* const kWhat[7] = {"an adjustment's x1",      "an adjustment's y1", "an adjustment's layer1",
-                                         "an adjustment's x2",      "an adjustment's y2", "an adjustment's layer2",
-                                         "an adjustment's capacity"};
+  int adjustments = 0;
+  if (file.adjustmentCount(adjustments)) {  // a clean end of file right after the nets means none
     for (int a = 0; a < adjustments; ++a) {
-      int v[7];
-      for (int i = 0; i < 7; ++i) v[i] = in.requireInt(kWhat[i]);
-      const int x1 = v[0], y1 = v[1], l1 = v[2], x2 = v[3], y2 = v[4], l2 = v[5], c = v[6];
-      if (l1 < 1 || l1 > layerNum || l2 < 1 || l2 > layerNum)
-        in.fail(format("adjustment layer %d/%d is outside 1..%d", l1, l2, layerNum));
-      const bool inGrid =
-          x1 >= 0 && x1 < xGrid && y1 >= 0 && y1 < yGrid && x2 >= 0 && x2 < xGrid && y2 >= 0 && y2 < yGrid;
-      const std::int64_t manhattan = std::llabs(std::int64_t(x1) - x2) + std::llabs(std::int64_t(y1) - y2);
-      if (!inGrid || manhattan != 1)
-        in.fail(format("adjustment (%d,%d)-(%d,%d) is not a pair of neighbouring tiles of the grid", x1, y1, x2, y2));
-      if (c < 0) in.fail(format("adjusted capacity %d is negative", c));
-      checkAdjustedTracks(in, c, 2);
-      const int z = l1 - 1;
-      if (x1 == x2) {  // vertical; the demand cell is set, not added to
-        const int y = std::min(y1, y2);
-        int& d = demandV.at(x1, y, z);
-        d = capV[std::size_t(z)] - c / 2;
-        usage2DV[x1][y] = addPreload(usage2DV[x1][y], d);
+      const GrAdjustment adj = file.adjustment();
+      checkAdjustedTracks(in, adj.capacity, 2);
+      const int z = adj.layer - 1;
+      if (adj.x1 == adj.x2) {  // vertical; the demand cell is set, not added to
+        const int y = std::min(adj.y1, adj.y2);
+        int& d = demandV.at(adj.x1, y, z);
+        d = capV[std::size_t(z)] - adj.capacity / 2;
+        usage2DV[adj.x1][y] = addPreload(usage2DV[adj.x1][y], d);
       } else {
-        const int x = std::min(x1, x2);
-        int& d = demandH.at(x, y1, z);
-        d = capH[std::size_t(z)] - c / 2;
-        usage2DH[x][y1] = addPreload(usage2DH[x][y1], d);
+        const int x = std::min(adj.x1, adj.x2);
+        int& d = demandH.at(x, adj.y1, z);
+        d = capH[std::size_t(z)] - adj.capacity / 2;
+        usage2DH[x][adj.y1] = addPreload(usage2DH[x][adj.y1], d);
       }
     }
+    file.end();
   }
   antennaMaxLen = 3000.0 / tileWidth;
 }
@@ -323,12 +265,12 @@ void Graph::input3Dresult(const char* path) {
     LineWords header(in.restOfLine());
     int id = 0;
     if (!parseInt(header.next(), id))
-      in.failAt(headerLine, format("expected the net id after the net name \"%.*s\"", int(name.size()), name.data()));
+      in.failAt(headerLine, format("expected the net id after the net name %s", quoted(name).c_str()));
     for (int extra = 0; extra < 2; ++extra) {
       const std::string_view w = header.next();
       int ignored = 0;
       if (!w.empty() && !parseInt(w, ignored))
-        in.failAt(headerLine, format("expected integers after the net name \"%.*s\"", int(name.size()), name.data()));
+        in.failAt(headerLine, format("expected integers after the net name %s", quoted(name).c_str()));
     }
     int target = -1;
     if (named) {
@@ -398,8 +340,7 @@ void Graph::input3Dresult(const char* path) {
   std::vector<std::pair<std::string, int>> open;  // (label, header line) in net order
   for (std::size_t i = 0; i < nets.size(); ++i) {
     if (blockLine[i] > 0 && joinsEveryPin(*this, nets[i])) continue;
-    open.emplace_back(named ? format("\"%s\"", std::string(names[i]).c_str()) : format("net %d", nets[i].id),
-                      blockLine[i]);
+    open.emplace_back(named ? quoted(names[i]) : format("net %d", nets[i].id), blockLine[i]);
   }
   reportOpenNets(path, open);
 

@@ -11,11 +11,12 @@
 
 namespace {
 
-// Tiles of 7 x 10 (3 x 2 of them), so that tile width and height differ.
+// Tiles of 7 x 10 (3 x 2 of them), so that tile width and height differ. Blank lines, which may
+// stand before any header line, before the grid and origin lines.
 std::string problem() {
   std::string text =
-      "grid 3 2 2\nvertical capacity 0 8\nhorizontal capacity 8 0\nminimum width 1 1\nminimum spacing 1 1\n"
-      "via spacing 1 1\n0 0 7 10\n\nnum net 4\n";
+      "\ngrid 3 2 2\nvertical capacity 0 8\nhorizontal capacity 8 0\nminimum width 1 1\nminimum spacing 1 1\n"
+      "via spacing 1 1\n\n0 0 7 10\n\nnum net 4\n";
   // Nets of 1000 and 1001 pins, alternating between tiles (0,0) and (2,1).
   for (const int pins : {1000, 1001}) {
     text += "big" + std::to_string(pins) + " " + std::to_string(pins - 999) + " " + std::to_string(pins) + " 1\n";

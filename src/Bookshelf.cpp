@@ -4,10 +4,11 @@
 // Every reader takes whitespace-separated words; a word starting with "#" discards the rest of
 // its line, and words that mean nothing to the reader discard their line (the nodes reader
 // ignores them one by one). Records read as whole lines (rectangles, terminal layers, net
-// headers and pins) end at their last field or at a "#" comment. Lines may be of any length.
-// Anything that does not read as the format says, and any line that would be read in part or
-// dropped although it holds data, ends the run with one "Error: <file>: line <n>: ..." line,
-// so no later stage sees a half-read set.
+// headers and pins) may be followed by free text, which is discarded unless it starts with a
+// number. Lines may be of any length. Anything that does not read as the format says, and any
+// line that would be read in part or dropped although it holds data, ends the run with one
+// "Error: <file>: line <n>: ..." line, so no later stage sees a half-read set; so does a node
+// that a pin or a blockage needs but no placement line places.
 
 #include "Bookshelf.h"
 
@@ -27,6 +28,7 @@
 #include "PinSet.h"
 #include "TextInput.h"
 #include "db/NetDB.h"
+#include "db/NetNames.h"
 #include "db/Report.h"
 #include "db/parameterSet.h"
 
@@ -75,6 +77,16 @@ placeCell& namedNode(TextInput& in, int line, std::vector<placeCell>& cells, std
   if (pos < 0 || pos >= static_cast<long long>(cells.size()))
     in.failAt(line, format("node %s is not in the nodes file", quoted(name).c_str()));
   return cells[std::size_t(pos)];
+}
+
+// The rest of a record's line after its last field (`field`, of `node` when one is given) is
+// free text and discarded, unless it starts with a number: a further value or record that
+// reading on would lose.
+void refuseNumberAfter(TextInput& in, int line, std::string_view rest, const char* field, std::string_view node = {}) {
+  const std::string_view extra = numberInTail(rest);
+  if (extra.empty()) return;
+  const std::string of = node.empty() ? std::string() : " of node " + quoted(node);
+  in.failAt(line, format("expected no number after %s%s, found %s", field, of.c_str(), quoted(extra).c_str()));
 }
 
 // scanf-like reading of one line: every item may be preceded by blanks.
@@ -137,12 +149,14 @@ class LineScan {
     skipBlanks();
     return std::string_view(text).substr(pos);
   }
-  // True when nothing but blanks or a "#" comment is left: a value beyond the fields a record
-  // reads would be dropped.
+  // True when nothing but blanks or a "#" comment is left.
   bool onlyCommentLeft() {
     const std::string_view r = rest();
     return r.empty() || r[0] == '#';
   }
+  // True when the item just read ends its word: a blank, a "#" or the line's end follows. Text
+  // glued to a record's last field ("30x") belongs to the field, not to the free text after it.
+  bool wordEnded() const { return pos >= text.size() || isBlank(text[pos]) || text[pos] == '#'; }
 
   static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
@@ -154,15 +168,15 @@ class LineScan {
   std::size_t pos = 0;
 };
 
-// Next line of a line-based section, blank lines and "#" comment lines skipped; false at the
-// end of the file. `line` receives its line number.
+// Next line of a line-based section, blank lines and "#" comment lines (indented or not)
+// skipped; false at the end of the file. `line` receives its line number.
 bool nextRecordLine(TextInput& in, std::string_view& text, int& line) {
   while (true) {
-    in.skipBlankLines();  // stops at the first non-blank character of a line
+    in.skipBlankLines();  // leaves the line whole, blanks before its first character included
     if (in.atEnd()) return false;
     line = in.line();
     text = in.restOfLine();
-    if (text[0] != '#') return true;
+    if (text[text.find_first_not_of(" \t\r\v\f")] != '#') return true;  // the line holds a non-blank
   }
 }
 
@@ -171,13 +185,14 @@ bool nextRecordLine(TextInput& in, std::string_view& text, int& line) {
 // ---------------------------------------------------------------------------------------
 // Nodes file
 
-int read_node_file(const char* path, std::vector<placeCell>& cells) {
+int read_node_file(const char* path, std::vector<placeCell>& cells, NetNames* names) {
   TextInput in;
   openOrExit(in, path);
   std::printf("read %s\n", path);
   cells.clear();
+  if (names) names->clear();
   long long announced = 0;  // "NumNodes"; records beyond it are not stored
-  bool countSeen = false;
+  int countLine = 0;        // where "NumNodes" stands; 0: not yet
   long long records = 0;
   int oNodeCount = 0;
   bool terminalsStarted = false;  // a p-node has been stored
@@ -188,13 +203,15 @@ int read_node_file(const char* path, std::vector<placeCell>& cells) {
     if (w[0] == '#') {
       in.restOfLine();
     } else if (w == "NumNodes") {
-      if (countSeen) in.fail("a second \"NumNodes\" line");
-      countSeen = true;
+      const auto second = [&] { in.fail(format("a second \"NumNodes\" line; the first is line %d", countLine)); };
+      if (countLine > 0) second();
+      countLine = in.line();
       // The two count lines may have comment lines between them.
       in.requireDataWord("\":\" after NumNodes");
       const int n = in.requireDataInt("the node count");
       if (n < 0) in.fail(format("node count %d is negative", n));
-      in.requireDataWord("the terminal-count keyword");
+      // A second "NumNodes" line here would pass for the terminal count.
+      if (in.requireDataWord("the terminal-count keyword") == "NumNodes") second();
       in.requireDataWord("\":\" after the terminal-count keyword");
       in.requireDataInt("the terminal count");
       announced = n;
@@ -205,6 +222,8 @@ int read_node_file(const char* path, std::vector<placeCell>& cells) {
       const int height = in.requireInt("a node height");
       if (width < 0 || height < 0)
         in.failAt(line, format("node %s has a negative size %d x %d", quoted(name).c_str(), width, height));
+      // The movement word ("terminal", "terminal_NI") may follow the size, a further number not.
+      refuseNumberAfter(in, line, in.restOfLineAhead(), "the size", name);
       const long long position = records++;
       const bool isO = name[0] != 'p';
       lastStored = position < announced;
@@ -224,11 +243,13 @@ int read_node_file(const char* path, std::vector<placeCell>& cells) {
         c.width = width;
         c.height = height;
         cells.push_back(std::move(c));
+        if (names) names->add(name);
         terminalsStarted = terminalsStarted || !isO;
       }
       if (isO) ++oNodeCount;
     } else if (w == "terminal" || w == "terminal_NI") {
       if (records == 0) in.fail(format("%s before any node record", quoted(w).c_str()));
+      refuseNumberAfter(in, in.line(), in.restOfLineAhead(), w == "terminal" ? "\"terminal\"" : "\"terminal_NI\"");
       if (lastStored) cells.back().terminalType = w == "terminal" ? 1 : 2;
     }
     // Any other word (the header, for instance) is ignored on its own.
@@ -249,6 +270,10 @@ void read_shape_file(const char* path, std::vector<placeCell>& cells) {
   // The last node record, for naming it when more rectangle lines follow than it announced.
   std::string recordName;
   int recordLine = 0, recordRects = 0;
+  // The last record of a node whose name gives no position ("x5 : 1"): dropped, but when
+  // rectangle lines follow it they are its, and the record is what is wrong.
+  std::string unknownName;
+  int unknownLine = 0;
   while (true) {
     const std::string_view w = in.word();
     if (w.empty()) break;
@@ -276,10 +301,9 @@ void read_shape_file(const char* path, std::vector<placeCell>& cells) {
         LineScan s(text);
         shape r;
         s.word();  // the rectangle's name
-        if (!s.integer(r.x) || !s.integer(r.y) || !s.integer(r.width) || !s.integer(r.height))
+        if (!s.integer(r.x) || !s.integer(r.y) || !s.integer(r.width) || !s.integer(r.height) || !s.wordEnded())
           in.failAt(at, "expected a rectangle name and four integers (x y width height)");
-        if (!s.onlyCommentLeft())
-          in.failAt(at, format("expected nothing after the rectangle's height, found %s", quoted(s.rest()).c_str()));
+        refuseNumberAfter(in, at, s.rest(), "the rectangle's height");
         if (r.width < 0 || r.height < 0)
           in.failAt(at, format("rectangle has a negative size %d x %d", r.width, r.height));
         rects.push_back(r);
@@ -292,7 +316,12 @@ void read_shape_file(const char* path, std::vector<placeCell>& cells) {
       const std::string name(w);
       LineScan s(in.restOfLine());
       double v = 0.0;
-      if (name[0] != '#' && s.number(v) && s.number(v) && s.number(v) && s.number(v)) {
+      int m = 0;
+      if (name[0] != '#' && s.literal(":") && s.integer(m)) {
+        unknownName = name, unknownLine = line;
+      } else if (name[0] != '#' && s.number(v) && s.number(v) && s.number(v) && s.number(v)) {
+        if (unknownLine > recordLine)
+          in.failAt(unknownLine, format("node %s is not in the nodes file", quoted(unknownName).c_str()));
         if (recordLine == 0)
           in.failAt(line, format("rectangle %s stands before any node record", quoted(name).c_str()));
         in.failAt(line, format("rectangle %s follows the %d rectangles that line %d announces for node %s",
@@ -318,6 +347,9 @@ void read_place_file(const char* path, std::vector<placeCell>& cells, int oNodeC
     if (w[0] == 'o' || w[0] == 'p' || w[0] == 'A') {
       const int line = in.line();
       placeCell& cell = namedNode(in, line, cells, w, oNodeCount);
+      if (cell.placeLine > 0)
+        in.failAt(line, format("node %s was placed by line %d already", quoted(w).c_str(), cell.placeLine));
+      cell.placeLine = line;
       double v[2];
       for (double& c : v) {
         const std::string_view t = in.requireWord("a node coordinate");
@@ -414,10 +446,9 @@ struct RouteReader {
       const std::string_view name = s.word();
       long long k = -1;
       int l = 0;
-      if (name[0] != 'p' || !numberAt(name, 1, k) || !s.integer(l))
+      if (name[0] != 'p' || !numberAt(name, 1, k) || !s.integer(l) || !s.wordEnded())
         in.failAt(line, "expected a terminal line \"p<number> <layer>\"");
-      if (!s.onlyCommentLeft())
-        in.failAt(line, format("expected nothing after the terminal's layer, found %s", quoted(s.rest()).c_str()));
+      refuseNumberAfter(in, line, s.rest(), "the terminal's layer");
       placeCell& cell = namedNode(in, line, cells, name, oNodeCount);
       if (l < 1 || l > db.numLayers) in.failAt(line, format("terminal layer %d is outside 1..%d", l, db.numLayers));
       cell.pinLayer = l - 1;
@@ -497,17 +528,17 @@ void read_route_file(const char* path, std::vector<placeCell>& cells, NetDB& db,
     }
     const auto* k = std::find(std::begin(kRouteKeywords), std::end(kRouteKeywords), w);
     if (k == std::end(kRouteKeywords)) {
-      // A line without a keyword is discarded (headers such as "UCLA route 1.0", closing
-      // remarks), unless dropping it loses data: a line "Word : ..." or "Word <integers>" is a
-      // misspelt keyword whose section would vanish, and a line that starts with a number or a
-      // node name is a record beyond its section's count.
+      // A line without a keyword is discarded (headers such as "UCLA route 1.0" or "route 1",
+      // closing remarks), unless dropping it loses data: a line "Word : ..." or "Word <integers>"
+      // is a misspelt keyword whose section would vanish, and a line that starts with a number or
+      // a node name is a record beyond its section's count.
       const int line = in.line();
       LineScan s(in.restOfLine());
       long long number = 0;
       const bool recordLike =
           numberAt(w, 0, number) || ((w[0] == 'o' || w[0] == 'p' || w[0] == 'A') && namedPosition(w, 0) >= 0);
       bool keywordLike = w.find(':') != std::string_view::npos || s.literal(":");
-      if (!keywordLike && !recordLike && !s.onlyCommentLeft()) {
+      if (!keywordLike && !recordLike && w != "route" && !s.onlyCommentLeft()) {
         keywordLike = true;
         for (int value = 0; keywordLike && !s.onlyCommentLeft();) keywordLike = s.integer(value);
       }
@@ -590,23 +621,27 @@ struct NetReader {
   }
 
   // The rest of a pin line after its node name: "<direction> : <x offset> <y offset>", offsets
-  // from the node's centre, or the direction alone, which puts the pin at the centre. False
-  // for any other form; values after the offsets are left in `s`.
+  // from the node's centre, or the direction alone (nothing but a comment after it), which puts
+  // the pin at the centre. False for any other form; what follows the offsets is left in `s`.
   static bool pinOffsets(LineScan& s, double& dx, double& dy) {
     char direction = 0;
     if (!s.character(direction)) return false;
     return s.onlyCommentLeft() || (s.literal(":") && s.number(dx) && s.number(dy));
   }
 
-  // Tile and layer of one pin line.
-  Point pin(std::string_view text, int line) {
+  // Tile and layer of one pin line into `out`. False for a pin of a node that no placement line
+  // placed: it has no position, and Input_DAC refuses the set once the nets are read.
+  bool pin(std::string_view text, int line, Point& out) {
     LineScan s(text);
     const std::string_view name = s.word();
-    const placeCell& cell = namedNode(in, line, cells, name, oNodeCount);
+    placeCell& cell = namedNode(in, line, cells, name, oNodeCount);
     double dx = 0.0, dy = 0.0;
     if (!pinOffsets(s, dx, dy)) in.failAt(line, "expected a pin line \"<node> <direction> : <x offset> <y offset>\"");
-    if (!s.onlyCommentLeft())
-      in.failAt(line, format("expected nothing after the pin's offsets, found %s", quoted(s.rest()).c_str()));
+    refuseNumberAfter(in, line, s.rest(), "the pin's offsets");
+    if (cell.placeLine == 0) {
+      cell.unplacedPins = true;
+      return false;
+    }
     // Sums in double precision in this order; the node's corner plus the truncated offset.
     const double ox = (dx + 0.5) + cell.width * 0.5;
     const double oy = (dy + 0.5) + cell.height * 0.5;
@@ -618,7 +653,8 @@ struct NetReader {
     if (tx < 0 || tx >= db.gridX || ty < 0 || ty >= db.gridY)
       in.failAt(line, format("pin of node %s at (%lld, %lld) lies outside the %d x %d grid", quoted(name).c_str(),
                              (long long)px, (long long)py, db.gridX, db.gridY));
-    return Point(int(tx), int(ty), cell.pinLayer);
+    out = Point(int(tx), int(ty), cell.pinLayer);
+    return true;
   }
 
   void net() {
@@ -628,14 +664,13 @@ struct NetReader {
     int degree = 0, id = 0;
     const bool degreeRead = s.literal("NetDegree") && s.literal(":") && s.integer(degree);
     const std::size_t nameStart = s.mark();
-    if (!(degreeRead && s.literal("n") && s.integer(id)))
+    if (!(degreeRead && s.literal("n") && s.integer(id) && s.wordEnded()))
       in.failAt(line, "expected a net header \"NetDegree : <degree> n<number>\"");
     // The net's name as written, without the blanks the header allows after the "n".
     name.clear();
     for (const char c : s.since(nameStart))
       if (!LineScan::isBlank(c)) name.push_back(c);
-    if (!s.onlyCommentLeft())
-      in.failAt(line, format("expected nothing after the net name, found %s", quoted(s.rest()).c_str()));
+    refuseNumberAfter(in, line, s.rest(), "the net name");
     if (const int first = names.firstLine(name, line))
       in.failAt(line, format("net name %s was given to the net of line %d already", quoted(name).c_str(), first));
     if (degree < 0) in.failAt(line, format("net degree %d is negative", degree));
@@ -646,7 +681,8 @@ struct NetReader {
     seen2D.clear();
     for (int p = 0; p < degree; ++p) {
       const std::string_view text = recordLine(line, "a pin line");
-      const Point pt = pin(text, line);
+      Point pt;
+      if (!pin(text, line, pt)) continue;
       const std::uint64_t tile = std::uint64_t(pt.x) * std::uint64_t(db.gridY) + std::uint64_t(pt.y);
       if (!seen3D.insert(tile * std::uint64_t(kMaxLayers + 1) + std::uint64_t(pt.z))) {
         ++db.repeatPinCount[std::size_t(pt.x)][std::size_t(pt.y)];
@@ -722,14 +758,40 @@ void read_net_file(const char* path, std::vector<placeCell>& cells, NetDB& db, p
 // ---------------------------------------------------------------------------------------
 // The set
 
+namespace {
+
+// A node that a pin or a blockage needs and that no placement line placed would sit at (0, 0);
+// nodes that nothing uses may stay unplaced.
+void requirePlaced(const char* plPath, const std::vector<placeCell>& cells, const NetNames& names) {
+  const placeCell* first = nullptr;
+  int more = 0;
+  for (const placeCell& c : cells) {
+    if (!c.unplacedPins && (c.placeLine > 0 || c.blockedLayers.empty())) continue;
+    if (first) {
+      ++more;
+    } else {
+      first = &c;
+    }
+  }
+  if (!first) return;
+  const std::string others = more == 0   ? std::string()
+                             : more == 1 ? "; 1 more used node is not placed either"
+                                         : format("; %d more used nodes are not placed either", more);
+  fatalError(plPath,
+             format("node %s is not placed, but %s uses it%s", quoted(names[std::size_t(first - cells.data())]).c_str(),
+                    first->unplacedPins ? "a net's pin" : "a blockage", others.c_str()));
+}
+
+}  // namespace
+
 BookshelfFiles readAuxFile(const char* auxPath) {
   TextInput aux;
   openOrExit(aux, auxPath);
   // Words 3, 4, 8 and 9 name the nodes, nets, shapes and route files; the others (the set's
-  // kind, ":", weights, placement and rows) are not read.
+  // kind, ":", weights, placement and rows) are not read. "#" comments are skipped.
   std::string words[9];
   for (int i = 0; i < 9; ++i) {
-    words[i] = std::string(aux.word());
+    words[i] = std::string(aux.dataWord());
     if (words[i].empty())
       fatalError(auxPath, format("expected 9 words (kind, \":\", nodes, nets, weights, placement, rows, shapes "
                                  "and route files), found %d",
@@ -747,11 +809,13 @@ void Input_DAC(const char* auxPath, const char* plPath, NetDB& db, parameterSet&
 
 void Input_DAC(const BookshelfFiles& files, const char* plPath, NetDB& db, parameterSet& params) {
   std::vector<placeCell> cells;
-  const int oNodeCount = read_node_file(files.nodes.c_str(), cells);
+  NetNames nodeNames;
+  const int oNodeCount = read_node_file(files.nodes.c_str(), cells, &nodeNames);
   read_shape_file(files.shapes.c_str(), cells);
   read_route_file(files.route.c_str(), cells, db, params, oNodeCount);
   read_place_file(plPath, cells, oNodeCount);
   read_net_file(files.nets.c_str(), cells, db, params, oNodeCount);
+  requirePlaced(plPath, cells, nodeNames);
   int netId = 0;
   if (const char* dir = unusedDirection(db, netId))
     fatalError(files.route, format("no layer has %s capacity, but net %d needs a %s wire", dir, netId, dir));

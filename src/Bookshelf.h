@@ -8,6 +8,7 @@
 
 #include <vector>
 
+class NetNames;
 struct NetDB;
 struct parameterSet;
 
@@ -24,22 +25,28 @@ struct placeCell {
   int width = 0, height = 0;       // file units
   int terminalType = 0;            // 0 plain node, 1 "terminal", 2 "terminal_NI"
   int pinLayer = 0;                // 0-based layer of the node's pins
+  int placeLine = 0;               // line of the placement file that placed the node; 0: none
+  bool unplacedPins = false;       // a net's pin lies on the node, which no placement line placed
   std::vector<shape> shapes;       // rectangles of a non-rectangular node; empty for a rectangle
   std::vector<int> blockedLayers;  // 0-based layers on which the node blocks routing
 };
 
 // Reads the nodes file into cells; returns oNodeCount, the number of nodes named o... or A....
-int read_node_file(const char* path, std::vector<placeCell>& cells);
+// `names`, when given, receives the name of each record in cells, in table order, for messages
+// (kept apart from the records, which the nets reader visits once per pin).
+int read_node_file(const char* path, std::vector<placeCell>& cells, NetNames* names = nullptr);
 // Reads the shapes of non-rectangular nodes.
 void read_shape_file(const char* path, std::vector<placeCell>& cells);
 // Reads the grid, layers, capacities, adjustments, terminal pin layers and blocked layers; the
 // grid's memory check counts the 3D stage when params ask for 3D rounds.
 void read_route_file(const char* path, std::vector<placeCell>& cells, NetDB& db, const parameterSet& params,
                      int oNodeCount);
-// Reads node positions.
+// Reads node positions; a node placed twice ends the run naming both lines.
 void read_place_file(const char* path, std::vector<placeCell>& cells, int oNodeCount);
 // Reads the nets, maps their pins to tiles and layers and fills the pin-count grids; nets on
 // fewer than two tiles or with more distinct pins than params.ignoredNetThreshold are dropped.
+// A pin of a node that no placement line placed marks the node (unplacedPins) and is left out:
+// Input_DAC then refuses the set.
 void read_net_file(const char* path, std::vector<placeCell>& cells, NetDB& db, parameterSet& params, int oNodeCount);
 
 // The self-check's comparison: for every adjustment of `real` (in order), the first adjustment

@@ -26,20 +26,6 @@ struct LineWords {
   }
 };
 
-// A word that starts like an integer: a digit first, or a sign before one.
-bool isNumber(std::string_view w) {
-  const std::size_t i = !w.empty() && (w[0] == '+' || w[0] == '-') ? 1 : 0;
-  return i < w.size() && w[i] >= '0' && w[i] <= '9';
-}
-
-// The words after a record's last field are free text, unless they start with a number: that
-// is data run onto the line (a pin, a record, a further value) and reading on would lose it.
-// Returns that number, or an empty view.
-std::string_view numberInTail(std::string_view rest) {
-  const std::string_view w = LineWords{rest}.next();
-  return isNumber(w) ? w : std::string_view();
-}
-
 bool sameWordIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {

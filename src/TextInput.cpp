@@ -88,6 +88,11 @@ std::string_view TextInput::restOfLine() {
   return rest;
 }
 
+std::string_view TextInput::restOfLineAhead() const {
+  const std::size_t end = text.find('\n', pos);
+  return std::string_view(text).substr(pos, (end == std::string::npos ? text.size() : end) - pos);
+}
+
 void TextInput::skipBlankLines() {
   while (pos < text.size()) {
     std::size_t p = pos;
@@ -138,4 +143,15 @@ bool parseDouble(std::string_view w, double& out) {
   if (end != s.c_str() + s.size() || errno == ERANGE) return false;
   out = v;
   return true;
+}
+
+std::string_view numberInTail(std::string_view rest) {
+  std::size_t start = 0;
+  while (start < rest.size() && isBlank(rest[start])) ++start;
+  std::size_t end = start;
+  while (end < rest.size() && !isBlank(rest[end])) ++end;
+  const std::string_view w = rest.substr(start, end - start);
+  // A digit first, or a sign before one.
+  const std::size_t i = !w.empty() && (w[0] == '+' || w[0] == '-') ? 1 : 0;
+  return i < w.size() && w[i] >= '0' && w[i] <= '9' ? w : std::string_view();
 }

@@ -33,7 +33,9 @@ class TextInput {
   bool lineExhausted();
   // Rest of the current line (without its end), then moves to the next line.
   std::string_view restOfLine();
-  // Skips lines holding only white space; stops at the first non-blank character.
+  // Rest of the current line (without its end), left unread.
+  std::string_view restOfLineAhead() const;
+  // Skips lines holding only white space; stops at the start of the first line that holds more.
   void skipBlankLines();
 
   [[noreturn]] void fail(const std::string& what) const;
@@ -61,3 +63,7 @@ std::string quoted(std::string_view w);
 bool parseInt(std::string_view w, int& out);
 // Strict decimal number as strtod reads it, the whole word consumed.
 bool parseDouble(std::string_view w, double& out);
+// The words after a record's last field are free text, unless they start with a number: that
+// is data run onto the line (a pin, a record, a further value) and reading on would lose it.
+// Returns that number (its first word), or an empty view.
+std::string_view numberInTail(std::string_view rest);

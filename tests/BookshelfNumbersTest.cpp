@@ -46,6 +46,7 @@ TEST(NetFile, PinOffsetsTruncateTowardZero) {
   std::vector<placeCell> cells(2);
   cells[0].x = 100, cells[0].y = 50, cells[0].width = 10, cells[0].height = 4;
   cells[1].x = 20, cells[1].y = 20;
+  cells[0].placeLine = cells[1].placeLine = 1;
   NetDB db;
   db.gridX = db.gridY = 200, db.numLayers = 1, db.tileWidth = db.tileHeight = 1;
   parameterSet params;

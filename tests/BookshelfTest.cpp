@@ -117,6 +117,17 @@ const struct {
     {"comments ending pin lines", "tiny.nets", "  o2 I\n  p0 O : 0 0\n", "  o2 I # centre\n  p0 O : 0 0 # output\n"},
     {"rectangle commented out", "tiny.shapes", "  Shape_1 140 220 4 4\n", "  Shape_1 140 220 4 4\n#Shape_2 1 2 3 4\n"},
     {"END after the nets", "tiny.nets", "  p0 O : 0 0\n", "  p0 O : 0 0\nEND\n"},
+    {"indented comments among net and pin lines", "tiny.nets", "NetDegree : 2 n7\n  o2 I\n",
+     "  # the last net\nNetDegree : 2 n7\n  o2 I\n  # its output\n"},
+    {"indented comment among terminal records", "tiny.route", "  p0 2\n", "  # layer 2\n  p0 2\n"},
+    {"indented comment among rectangles", "tiny.shapes", "  Shape_1 140", "  # the second\n  Shape_1 140"},
+    {"words after a pin's offsets", "tiny.nets", "p0 B : 0.5 0.5", "p0 B : 0.5 0.5 extra"},
+    {"words after a net name", "tiny.nets", "NetDegree : 2 n7", "NetDegree : 2 n7 extra"},
+    {"words after a rectangle", "tiny.shapes", "Shape_1 140 220 4 4", "Shape_1 140 220 4 4 extra"},
+    {"words after a terminal's layer", "tiny.route", "  p0 2\n", "  p0 2 extra\n"},
+    {"route header with a whole version number", "tiny.route", "route 1.0", "route 1"},
+    {"comment lines in the aux file", "tiny.aux",
+     "RowBasedPlacement :", "# the tiny set\nRowBasedPlacement : # files\n"},
 };
 
 TEST(BookshelfSet, DiscardedTextLeavesTheResultAsItWas) {
@@ -144,6 +155,7 @@ NetDB readNets(const std::string& netsText, int threshold) {
   cells[0].x = 100, cells[0].y = 50, cells[0].width = 10, cells[0].height = 4;
   cells[1].x = 20, cells[1].y = 20;
   cells[2].x = 0, cells[2].y = 0, cells[2].width = 0, cells[2].height = 0;  // p0, layer 3
+  for (placeCell& c : cells) c.placeLine = 1;
   TempDir dir;
   const std::string rp = dir.write("r.route", kUnitRoute);
   const std::string np = dir.write("n.nets", netsText);

@@ -62,6 +62,7 @@ const Fault kFaults[] = {
     {"adjustment layer 5", "tiny.gr", "", head + oneNet + "1\n0 0 5 1 0 5 2\n", "layer"},
     {"adjustment tiles apart", "tiny.gr", "", head + oneNet + "1\n0 0 1 2 0 1 2\n", "neighbouring"},
     {"adjustment off the grid", "tiny.gr", "", head + oneNet + "1\n3 0 1 4 0 1 2\n", "neighbouring"},
+    {"adjustment off the top of the grid", "tiny.gr", "", head + oneNet + "1\n0 2 1 0 3 1 2\n", "neighbouring"},
     {"adjustment list cut short", "tiny.gr", "", head + oneNet + "2\n0 0 1 1 0 1 2\n", "end of file"},
     {"adjustment count garbage", "tiny.gr", "", head + oneNet + "many\n", "adjustment count"},
     {"adjustment count run into the first adjustment, read as a net", "tiny.gr", "",

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Bookshelf.h"
@@ -73,6 +74,19 @@ void refuseOutputOnInput(const char* outputPath, const parameterSet& params, std
         fatalError(output, "is the input file " + input);
     }
   }
+}
+
+// An output name that names no file (empty, ending in "/", ".", "..", a directory) cannot take
+// the result, and its report would land beside it as ".ofinfo" or "sub/.ofinfo": a run that asks
+// for an output ends before the design is read, with nothing written.
+void refuseOutputNamingNoFile(const char* outputPath, const parameterSet& params) {
+  if (!params.outputRoutingResult && !params.outputOverflowInfo) return;
+  const std::string_view name = outputPath;
+  if (name.empty()) fatalError("\"\"", "the output file name is empty");
+  const std::string_view last = name.substr(name.rfind('/') + 1);  // the whole name when it has no '/'
+  struct stat st;
+  if (last.empty() || last == "." || last == ".." || (stat(outputPath, &st) == 0 && S_ISDIR(st.st_mode)))
+    fatalError(name, "names a directory, not an output file");
 }
 
 }  // namespace
@@ -178,6 +192,7 @@ int korvaneMain(int argc, char** argv) {
     parameterSet params;
     const int mazeOverride = args == 4 ? parseMazeOverride(argv[5]) : -1;
     Input_Setting(argv[3], db, params);
+    refuseOutputNamingNoFile(argv[4], params);
     refuseOutputOnInput(argv[4], params, {argv[2], argv[3]});
     Input_ISPD(argv[2], db, params);
     db.problemFile = argv[2];
@@ -188,6 +203,7 @@ int korvaneMain(int argc, char** argv) {
     parameterSet params;
     const int mazeOverride = args == 5 ? parseMazeOverride(argv[6]) : -1;
     Input_Setting(argv[4], db, params);
+    refuseOutputNamingNoFile(argv[5], params);
     const BookshelfFiles files = readAuxFile(argv[2]);
     refuseOutputOnInput(argv[5], params,
                         {argv[2], argv[3], argv[4], files.nodes, files.nets, files.shapes, files.route});

@@ -7,14 +7,19 @@
 // finds a cut file there. A symlink is followed first: the link stays and the file it names is
 // replaced. The replacement keeps the earlier file's mode and, where permitted, its owner. A
 // failed write (a full disk, a file-size limit) removes the temporary file and the earlier file
-// and leaves nothing at the name; an interrupt removes the temporary file and leaves the earlier
+// and leaves nothing at the name; a signal removes the temporary file and leaves the earlier
 // file. An own file that the process may not write (its owner took the write permission away) is
 // opened in place, which is refused, so it stays as it was.
 //
-// Anything else is written in place, where the user pointed: a device, a pipe, an open
-// descriptor (/dev/fd/N, /dev/stdout), a file with other links or of another owner, a file whose
-// directory takes no new file, a name too long for the temporary suffix. A failed write in place
-// empties a regular file; nothing that is not a regular file is ever removed or replaced.
+// A name of one of the process's open descriptors (/dev/stdout, /dev/fd/N) is written through a
+// duplicate of that descriptor, at its offset and in its append mode; one not open for writing
+// cannot be written. Anything else is written in place, where the user pointed: a device, a pipe,
+// a file with other links or of another owner, a file whose directory takes no new file, a name
+// too long for the temporary suffix. A failed or interrupted write in place cuts a regular file
+// back to where the result began (a file opened by name: empty); nothing that is not a regular
+// file is ever removed, cut or replaced.
+
+#include <sys/types.h>
 
 #include <cstdio>
 #include <string>
@@ -38,6 +43,9 @@ class CheckedFile {
  private:
   bool openReplacement(const std::string& target);
   void openInPlace();
+  void openDescriptor(int descriptor);
+  void holdForCut(int fd, off_t length);
+  void releaseCut();
   void discard();
   void removeTemp();
 
@@ -46,7 +54,8 @@ class CheckedFile {
   std::string tempPath;    // the replacement being written; empty when writing in place
   std::FILE* file = nullptr;
   int inPlaceFd = -1;  // a regular file written in place, held apart from `file` so a failure
-                       // found when closing can still empty it
+                       // found when closing can still cut it back
+  off_t keepLength = 0;  // its length where the result began
   bool ok = false;
 };
 
@@ -55,6 +64,7 @@ bool reportWriteFailure(const char* path);
 
 // Signals around the output files; call once at start-up. A write beyond the file-size limit
 // fails with an error the writers report, rather than end the process by a signal with a cut
-// file. SIGINT, SIGTERM and SIGHUP first remove the temporary file being written, then end the
-// process as before; one that the process was started ignoring stays ignored.
+// file. Every other signal that ends a process by default first removes the temporary file being
+// written, or cuts back the file written in place, then ends the process as before; one that the
+// process was started ignoring stays ignored.
 void setUpOutputSignals();

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ptrace.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
@@ -47,8 +48,11 @@ struct Target {
   std::vector<std::string> inputs = {"ISPD", "p.gr", "p.set"};  // the arguments before the output name
   std::string out;                   // the output name (relative to the directory, or absolute)
   std::vector<std::string> holders;  // names that must read as the result afterwards
+  std::string before;                // what the holders read before the result
   std::string refusal;               // a refused run's one error line; the holders then keep their text
   int reader = -1, writer = -1;      // a pipe whose read end must receive the result
+  bool intoLog = false;              // standard output: its log must hold the result whole, in its place
+  long long fileSizeLimit = -1;
   bool asNobody = false;             // run as an unprivileged user (root drops to it)
   std::string skip;                  // why the row cannot run here
 };
@@ -62,6 +66,23 @@ Target writeTo(const std::string& out, const std::vector<std::string>& holders =
 Target refuse(const std::string& out, const std::vector<std::string>& holders, const std::string& refusal) {
   Target t = writeTo(out, holders);
   t.refusal = "Error: " + refusal + "\n";
+  return t;
+}
+
+// A name that names no file, with the report asked for: neither may be written.
+Target refuseNoFile(const TempDir& dir, const std::string& out, const std::string& what) {
+  dir.write("p.set", "Maze Routing Iteration = 5\nOutput Overflow Information = Yes\n");
+  return refuse(out, {}, what);
+}
+
+// A descriptor the router inherits, open with `flags` on the file f holding "old\n", named as
+// /dev/fd/N. Appended to, f must keep "old\n"; refused, f must keep all it held.
+Target throughDescriptor(const TempDir& dir, int flags, bool refused = false) {
+  Target t = writeTo("", {"f"});
+  t.writer = open(dir.write("f", "old\n").c_str(), flags);
+  t.out = "/dev/fd/" + std::to_string(t.writer);
+  if (refused) t.refusal = "Error: " + t.out + ": cannot write\n";
+  if (flags & O_APPEND) t.before = "old\n";
   return t;
 }
 
@@ -84,7 +105,20 @@ Target skipRow(const char* why) {
   return t;
 }
 
-std::string pathIn(const TempDir& dir, const std::string& name) { return name[0] == '/' ? name : dir.file(name); }
+// Every name under `dir`, at any depth.
+std::set<std::string> namesUnder(const std::string& dir) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) names.insert(e.path().string());
+  return names;
+}
+
+// lstat of `name` as the router, run in `dir`, sees it (a relative name may be near PATH_MAX on its own).
+bool lstatIn(const TempDir& dir, const std::string& name, struct stat& st) {
+  const int at = open(dir.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const bool found = fstatat(at, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+  close(at);
+  return found;
+}
 
 // Everything a pipe holds; the writer has ended, so nothing is waited for.
 std::string drain(int fd) {
@@ -143,11 +177,35 @@ const struct {
                    return t;
                  }},
                 {"open descriptor /dev/fd/N on a file (3>file)",
+                 [](const TempDir& dir) { return throughDescriptor(dir, O_WRONLY | O_TRUNC); }},
+                {"open descriptor /dev/fd/N appending to a file (3>>file)",
+                 [](const TempDir& dir) { return throughDescriptor(dir, O_WRONLY | O_APPEND); }},
+                {"open descriptor /dev/fd/N appending to a file, write failed: cut back",
                  [](const TempDir& dir) {
-                   Target t = writeTo("", {"f"});
-                   t.reader = open(dir.write("f", "old\n").c_str(), O_RDWR);  // read back through the descriptor
-                   t.out = "/dev/fd/" + std::to_string(t.reader);
+                   Target t = throughDescriptor(dir, O_WRONLY | O_APPEND, true);
+                   t.fileSizeLimit = 100;  // the result takes a few hundred bytes
                    return t;
+                 }},
+                {"open descriptor /dev/fd/N open only for reading",
+                 [](const TempDir& dir) { return throughDescriptor(dir, O_RDONLY, true); }},
+                {"standard output (/dev/stdout)",
+                 [](const TempDir&) {
+                   Target t = writeTo("/dev/stdout");
+                   t.intoLog = true;
+                   return t;
+                 }},
+                {"empty name", [](const TempDir& dir) { return refuseNoFile(dir, "", "\"\": the output file name is empty"); }},
+                {".", [](const TempDir& dir) { return refuseNoFile(dir, ".", ".: names a directory, not an output file"); }},
+                {"..",
+                 [](const TempDir& dir) { return refuseNoFile(dir, "..", "..: names a directory, not an output file"); }},
+                {"a directory",
+                 [](const TempDir& dir) {
+                   mkdir(dir.file("sub").c_str(), 0755);
+                   return refuseNoFile(dir, "sub", "sub: names a directory, not an output file");
+                 }},
+                {"a name ending in /",
+                 [](const TempDir& dir) {
+                   return refuseNoFile(dir, "new/", "new/: names a directory, not an output file");
                  }},
                 {"own file in a read-only directory",
                  [](const TempDir& dir) {
@@ -200,6 +258,13 @@ const struct {
                    const std::string name(NAME_MAX - 3, 'n');
                    return writeTo(name, {name});
                  }},
+                {"name within 7 characters of the path limit (./././...)",
+                 [](const TempDir& dir) {
+                   dir.write("x.out", "old\n");
+                   std::string name = "x.out";  // 4,091 characters: with the temporary suffix, beyond PATH_MAX
+                   while (name.size() < PATH_MAX - 6) name = "./" + name;
+                   return writeTo(name, {"x.out"});
+                 }},
                 {"character device 1,3 (as /dev/null)", [](const TempDir& dir) {
                    const std::string node = dir.file("null");
                    if (mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) return skipRow("mknod not permitted");
@@ -233,9 +298,9 @@ TEST(OutputTargets, ResultGoesWhereTheNamePointsAndEveryNameKeepsItsKindModeAndO
     }
     // A name that existed keeps its kind; a file that existed keeps its mode and owner.
     struct stat name {};
-    const bool existed = lstat(pathIn(dir, t.out).c_str(), &name) == 0;
+    const bool existed = lstatIn(dir, t.out, name);
     std::vector<struct stat> holders(t.holders.size());
-    std::vector<std::string> texts(t.holders.size(), result);  // what each holder must read afterwards
+    std::vector<std::string> texts(t.holders.size(), t.before + result);  // what each must read afterwards
     for (std::size_t i = 0; i < t.holders.size(); ++i) {
       if (stat(dir.file(t.holders[i]).c_str(), &holders[i]) != 0)
         holders[i].st_mode = S_IFREG | 0644, holders[i].st_uid = geteuid(), holders[i].st_gid = getegid();
@@ -244,7 +309,26 @@ TEST(OutputTargets, ResultGoesWhereTheNamePointsAndEveryNameKeepsItsKindModeAndO
     std::vector<std::string> args = t.inputs;
     args.push_back(t.out);
     if (t.asNobody) args.insert(args.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", KORVANE_EXE});
-    const RunResult r = t.asNobody ? runProcess(kSetpriv, args, dir.path) : runKorvane(args, dir.path);
+    const std::set<std::string> made = namesUnder(dir.path);
+    // Standard input is a writable file, where nothing may go.
+    std::FILE* input = std::tmpfile();
+    const int savedInput = dup(0);
+    ASSERT_TRUE(input != nullptr && savedInput >= 0 && dup2(fileno(input), 0) == 0);
+    const RunResult r = t.asNobody ? runProcess(kSetpriv, args, dir.path, t.fileSizeLimit)
+                                   : runKorvane(args, dir.path, t.fileSizeLimit);
+    dup2(savedInput, 0);
+    close(savedInput);
+    struct stat inputAfter {};
+    EXPECT_EQ(fstat(fileno(input), &inputAfter), 0);
+    EXPECT_EQ(inputAfter.st_size, 0) << "written to standard input";
+    std::fclose(input);
+    if (!t.refusal.empty()) {
+      EXPECT_EQ(namesUnder(dir.path), made) << "a refused run made or removed a file";
+    }
+    if (t.intoLog) {
+      EXPECT_NE(r.out.find("output routing result = " + t.out + "\n" + result + "Output File costs"), std::string::npos)
+          << r.out;
+    }
     EXPECT_EQ(r.exitStatus, t.refusal.empty() ? 0 : 1);
     // Run as another user, a coverage build's child may say that it cannot write its counters:
     // only the error lines count.
@@ -254,7 +338,7 @@ TEST(OutputTargets, ResultGoesWhereTheNamePointsAndEveryNameKeepsItsKindModeAndO
       if (!t.asNobody || line.starts_with("Error: ")) errors += line + "\n";
     EXPECT_EQ(errors, t.refusal);
     struct stat after {};
-    const bool present = lstat(pathIn(dir, t.out).c_str(), &after) == 0;
+    const bool present = lstatIn(dir, t.out, after);
     EXPECT_EQ(present, existed || t.refusal.empty()) << "nothing left at the name, or made by a refused run";
     if (present) {
       EXPECT_EQ(after.st_mode & S_IFMT, existed ? name.st_mode & S_IFMT : S_IFREG);
@@ -277,47 +361,94 @@ TEST(OutputTargets, ResultGoesWhereTheNamePointsAndEveryNameKeepsItsKindModeAndO
   umask(callerMask);
 }
 
-// An interrupt while a replacement is written removes its temporary file, leaves the earlier
-// file and still ends the run by that signal. The router is held under ptrace at its first write
-// to a file (a descriptor above 2: the temporary file, made by then), sent the signal and let go.
-TEST(OutputTargets, InterruptedReplacementLeavesTheEarlierFileAndNoTemporaryFile) {
-  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
-    SCOPED_TRACE(strsignal(sig));
-    TempDir dir;
-    prepare(dir);
-    dir.write("x.out", "old\n");
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      const int null = open("/dev/null", O_WRONLY);
-      if (null < 0 || dup2(null, 1) < 0 || dup2(null, 2) < 0 || chdir(dir.path.c_str()) != 0) _exit(127);
-      for (const int s : {SIGINT, SIGTERM, SIGHUP}) signal(s, SIG_DFL);  // as an interactive shell leaves them
-      if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(126);
-      execl(KORVANE_EXE, KORVANE_EXE, "ISPD", "p.gr", "p.set", "x.out", nullptr);
-      _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);  // stopped at its start
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 126) GTEST_SKIP() << "ptrace not permitted here";
-    ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
-    for (int pass = 0; WIFSTOPPED(status);) {  // pass: a signal of the router's own, passed on
-      ptrace(PTRACE_SYSCALL, pid, nullptr, pass);
-      waitpid(pid, &status, 0);
-      pass = WIFSTOPPED(status) && WSTOPSIG(status) != (SIGTRAP | 0x80) ? WSTOPSIG(status) : 0;
-      __ptrace_syscall_info call{};
-      if (WIFSTOPPED(status) && pass == 0 && ptrace(PTRACE_GET_SYSCALL_INFO, pid, sizeof call, &call) > 0 &&
-          call.op == PTRACE_SYSCALL_INFO_ENTRY && call.entry.nr == SYS_write && call.entry.args[0] > 2) {
-        kill(pid, sig);
-        ptrace(PTRACE_DETACH, pid, nullptr, 0);
+// A signal while an output is written leaves no cut result and still ends the run by that signal:
+// a replacement's temporary file goes and the earlier file stays, a file written in place is
+// emptied, and one written through a descriptor is cut back to what it held before. The router is
+// held under ptrace at its first write to a file (a descriptor other than 1 and 2), sent the
+// signal and let go; the rename row makes a directory at the output name instead.
+const struct {
+  const char* name;
+  std::vector<int> signals;  // each sent to a run of its own; 0: none, a directory takes the name
+  const char* output = "x.out";
+  const char* before = "old\n";  // what x.out holds at the start (nullptr: absent)
+  const char* after = "old\n";   // what x.out and its hard link read afterwards (nullptr: a directory)
+  bool hardLink = false;         // x.out has a second name, x.2: written in place
+  bool appendOnFd3 = false;      // the router inherits x.out on descriptor 3, opened for appending
+  bool stdinClosed = false;      // descriptor 0 is free for the temporary file
+} kInterrupted[] = {
+    {.name = "replacement", .signals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, SIGXCPU}},
+    {.name = "replacement, standard input closed", .signals = {SIGTERM}, .stdinClosed = true},
+    {.name = "in place, a file with a second hard link", .signals = {SIGINT, SIGTERM}, .after = "", .hardLink = true},
+    {.name = "through a descriptor appending to a file (3>>x.out)",
+     .signals = {SIGINT},
+     .output = "/dev/fd/3",
+     .appendOnFd3 = true},
+    {.name = "replacement whose rename fails: a directory took the name",
+     .signals = {0},
+     .before = nullptr,
+     .after = nullptr},
+};
+
+TEST(OutputTargets, SignalDuringAWriteLeavesNoCutResultAndNoTemporaryFile) {
+  for (const auto& row : kInterrupted)
+    for (const int sig : row.signals) {
+      SCOPED_TRACE(std::string(row.name) + ", " + (sig ? strsignal(sig) : "no signal"));
+      TempDir dir;
+      prepare(dir);
+      std::set<std::string> expected = {"POST9.dat", "POWV9.dat", "p.gr", "p.set", "x.out"};
+      if (row.before) dir.write("x.out", row.before);
+      if (row.hardLink) {
+        ASSERT_EQ(link(dir.file("x.out").c_str(), dir.file("x.2").c_str()), 0);
+        expected.insert("x.2");
+      }
+      const pid_t pid = fork();
+      ASSERT_GE(pid, 0);
+      if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        if (null < 0 || dup2(null, 1) < 0 || dup2(null, 2) < 0 || chdir(dir.path.c_str()) != 0) _exit(127);
+        if (row.appendOnFd3 && dup2(open("x.out", O_WRONLY | O_APPEND), 3) != 3) _exit(127);
+        if (row.stdinClosed) close(0);
+        const rlimit noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+        if (sig) signal(sig, SIG_DFL);  // as an interactive shell leaves it
+        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(126);
+        execl(KORVANE_EXE, KORVANE_EXE, "ISPD", "p.gr", "p.set", row.output, nullptr);
+        _exit(127);
+      }
+      int status = 0;
+      waitpid(pid, &status, 0);  // stopped at its start
+      if (WIFEXITED(status) && WEXITSTATUS(status) == 126) GTEST_SKIP() << "ptrace not permitted here";
+      ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+      for (int pass = 0; WIFSTOPPED(status);) {  // pass: a signal of the router's own, passed on
+        ptrace(PTRACE_SYSCALL, pid, nullptr, pass);
         waitpid(pid, &status, 0);
+        pass = WIFSTOPPED(status) && WSTOPSIG(status) != (SIGTRAP | 0x80) ? WSTOPSIG(status) : 0;
+        __ptrace_syscall_info call{};
+        if (WIFSTOPPED(status) && pass == 0 && ptrace(PTRACE_GET_SYSCALL_INFO, pid, sizeof call, &call) > 0 &&
+            call.op == PTRACE_SYSCALL_INFO_ENTRY && call.entry.nr == SYS_write && call.entry.args[0] != 1 &&
+            call.entry.args[0] != 2) {
+          if (sig)
+            kill(pid, sig);
+          else
+            mkdir(dir.file("x.out").c_str(), 0755);
+          ptrace(PTRACE_DETACH, pid, nullptr, 0);
+          waitpid(pid, &status, 0);
+        }
+      }
+      if (sig)
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << "wait status " << status;
+      else
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "wait status " << status;
+      std::set<std::string> names;
+      for (const auto& e : std::filesystem::directory_iterator(dir.path)) names.insert(e.path().filename().string());
+      EXPECT_EQ(names, expected);
+      if (row.after) {
+        EXPECT_EQ(readFile(dir.file("x.out")), row.after);
+        if (row.hardLink) {
+          EXPECT_EQ(readFile(dir.file("x.2")), row.after);
+        }
       }
     }
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << "wait status " << status;
-    std::set<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir.path)) names.insert(e.path().filename().string());
-    EXPECT_EQ(names, (std::set<std::string>{"POST9.dat", "POWV9.dat", "p.gr", "p.set", "x.out"}));
-    EXPECT_EQ(readFile(dir.file("x.out")), "old\n");
-  }
 }
 
 // A write in place that fails (here past the file-size limit) empties the file rather than leave

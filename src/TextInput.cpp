@@ -110,11 +110,13 @@ void TextInput::failAt(int line, const std::string& what) const {
 }
 
 std::string quoted(std::string_view w) {
-  if (w.size() <= kQuotedLength) return "\"" + std::string(w) + "\"";
-  // Never inside a UTF-8 sequence: back up to the start of the character.
-  std::size_t cut = kQuotedLength;
-  while (cut > 0 && (static_cast<unsigned char>(w[cut]) & 0xC0) == 0x80) --cut;
-  return "\"" + std::string(w.substr(0, cut)) + format("\"... (%zu characters)", w.size());
+  // Characters, not bytes: a UTF-8 sequence counts once, by its first byte.
+  auto starts = [&](std::size_t i) { return (static_cast<unsigned char>(w[i]) & 0xC0) != 0x80; };
+  std::size_t length = 0, cut = w.size();
+  for (std::size_t i = 0; i < w.size(); ++i)
+    if (starts(i) && length++ == kQuotedLength) cut = std::min(cut, i);  // before the first character past the limit
+  if (length <= kQuotedLength) return "\"" + std::string(w) + "\"";
+  return "\"" + std::string(w.substr(0, cut)) + format("\"... (%zu characters)", length);
 }
 
 bool parseInt(std::string_view w, int& out) {

@@ -30,6 +30,12 @@ const std::string head =
     "via spacing\t1 1\n0 0 10 10\n\n";
 const std::string oneNet = "num net 1\nn 1 2 1\n5 5 1\n15 5 1\n\n";
 
+std::string repeated(const std::string& text, int times) {
+  std::string out;
+  while (times-- > 0) out += text;
+  return out;
+}
+
 const Fault kFaults[] = {
     {"grid line cut short", "tiny.gr", "", "grid 4 3\n", "line 1"},
     {"grid of zero columns", "tiny.gr", "", "grid 0 3 2\n", "line 1: grid size 0 x 3 is below 1"},
@@ -267,8 +273,9 @@ const Fault kFaults[] = {
     {"last tile row past 2^31 - 1, completed by the GridOrigin line", "tiny.route",
      "GridOrigin : 100 200\nTileSize : 16 8", "TileSize : 16 1100000000\nGridOrigin : 100 200",
      "line 10: the last tile row starts at y = 2200000200 (origin 200 + 2 x tile size 1100000000)"},
-    {"blockage node name of 70,000 characters", "tiny.route", "o1 1 2", "o" + std::string(69999, '7') + " 1 2",
-     "line 20: node \"o" + std::string(39, '7') + "\"... (70000 characters) is not in the nodes file\n"},
+    {"blockage node name of 70,000 characters, two bytes each but the first", "tiny.route", "o1 1 2",
+     "o" + repeated("\u00e9", 69999) + " 1 2",
+     "line 20: node \"o" + repeated("\u00e9", 39) + "\"... (70000 characters) is not in the nodes file\n"},
     {"tile width below 1", "tiny.route", "TileSize : 16 8", "TileSize : 0 8", "tile size 0 x 8 is below 1\n"},
     {"tile height below 1", "tiny.route", "TileSize : 16 8", "TileSize : 16 0", "tile size 16 x 0 is below 1\n"},
     {"missing problem file", "tiny.gr", nullptr, "", "File tiny.gr not exists!\n"},

@@ -189,7 +189,7 @@ void CheckedFile::openInPlace() {
 // it held before stays; only a descriptor open for writing will do.
 void CheckedFile::openDescriptor(int descriptor) {
   const int flags = fcntl(descriptor, F_GETFL);
-  if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY || (flags & O_PATH) != 0) return;
+  if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY) return;  // not open, or only for reading (O_PATH too)
   const int fd = fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
   if (fd < 0) return;
   file = fdopen(fd, "w");  // neither truncates nor moves the offset

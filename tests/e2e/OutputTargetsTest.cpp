@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -50,9 +51,11 @@ struct Target {
   std::vector<std::string> holders;  // names that must read as the result afterwards
   std::string before;                // what the holders read before the result
   std::string refusal;               // a refused run's one error line; the holders then keep their text
+  std::optional<std::string> left;   // or, when given, read this
   int reader = -1, writer = -1;      // a pipe whose read end must receive the result
   bool intoLog = false;              // standard output: its log must hold the result whole, in its place
   long long fileSizeLimit = -1;
+  int input = -2;  // the router's standard input: -2 an empty writable file, where nothing may go; -1 closed
   bool asNobody = false;             // run as an unprivileged user (root drops to it)
   std::string skip;                  // why the row cannot run here
 };
@@ -186,8 +189,32 @@ const struct {
                    t.fileSizeLimit = 100;  // the result takes a few hundred bytes
                    return t;
                  }},
-                {"open descriptor /dev/fd/N open only for reading",
-                 [](const TempDir& dir) { return throughDescriptor(dir, O_RDONLY, true); }},
+                {"open descriptor /dev/fd/N at offset 0 of a file (3<>file), write failed: cut back to 0",
+                 [](const TempDir& dir) {
+                   Target t = throughDescriptor(dir, O_WRONLY, true);
+                   t.fileSizeLimit = 100;
+                   t.left = "";
+                   return t;
+                 }},
+                {"open descriptor /dev/fd/N appending to a file, standard input closed",
+                 [](const TempDir& dir) {
+                   Target t = throughDescriptor(dir, O_WRONLY | O_APPEND);
+                   t.input = -1;  // the duplicate takes descriptor 0
+                   return t;
+                 }},
+                {"standard input open only for reading (/dev/stdin 0<file)",
+                 [](const TempDir& dir) {
+                   Target t = refuse("/dev/stdin", {"f"}, "/dev/stdin: cannot write");
+                   t.input = open(dir.write("f", "old\n").c_str(), O_RDONLY);
+                   return t;
+                 }},
+                {"another process's descriptor /proc/<pid>/fd/N: opened by its name",
+                 [](const TempDir& dir) {
+                   Target t = writeTo("", {"f"});
+                   t.writer = open(dir.write("f", "old\n").c_str(), O_WRONLY | O_CLOEXEC);  // not the router's
+                   t.out = "/proc/" + std::to_string(getpid()) + "/fd/" + std::to_string(t.writer);
+                   return t;
+                 }},
                 {"standard output (/dev/stdout)",
                  [](const TempDir&) {
                    Target t = writeTo("/dev/stdout");
@@ -198,10 +225,10 @@ const struct {
                 {".", [](const TempDir& dir) { return refuseNoFile(dir, ".", ".: names a directory, not an output file"); }},
                 {"..",
                  [](const TempDir& dir) { return refuseNoFile(dir, "..", "..: names a directory, not an output file"); }},
-                {"a directory",
+                {"a directory, only the result asked for",
                  [](const TempDir& dir) {
                    mkdir(dir.file("sub").c_str(), 0755);
-                   return refuseNoFile(dir, "sub", "sub: names a directory, not an output file");
+                   return refuse("sub", {}, "sub: names a directory, not an output file");
                  }},
                 {"a name ending in /",
                  [](const TempDir& dir) {
@@ -304,24 +331,28 @@ TEST(OutputTargets, ResultGoesWhereTheNamePointsAndEveryNameKeepsItsKindModeAndO
     for (std::size_t i = 0; i < t.holders.size(); ++i) {
       if (stat(dir.file(t.holders[i]).c_str(), &holders[i]) != 0)
         holders[i].st_mode = S_IFREG | 0644, holders[i].st_uid = geteuid(), holders[i].st_gid = getegid();
-      if (!t.refusal.empty()) texts[i] = readFile(dir.file(t.holders[i]));
+      if (!t.refusal.empty()) texts[i] = t.left ? *t.left : readFile(dir.file(t.holders[i]));
     }
     std::vector<std::string> args = t.inputs;
     args.push_back(t.out);
     if (t.asNobody) args.insert(args.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", KORVANE_EXE});
     const std::set<std::string> made = namesUnder(dir.path);
-    // Standard input is a writable file, where nothing may go.
-    std::FILE* input = std::tmpfile();
+    std::FILE* scratch = std::tmpfile();
     const int savedInput = dup(0);
-    ASSERT_TRUE(input != nullptr && savedInput >= 0 && dup2(fileno(input), 0) == 0);
+    ASSERT_TRUE(scratch != nullptr && savedInput >= 0);
+    if (t.input == -1)
+      close(0);
+    else
+      ASSERT_EQ(dup2(t.input == -2 ? fileno(scratch) : t.input, 0), 0);
     const RunResult r = t.asNobody ? runProcess(kSetpriv, args, dir.path, t.fileSizeLimit)
                                    : runKorvane(args, dir.path, t.fileSizeLimit);
     dup2(savedInput, 0);
     close(savedInput);
-    struct stat inputAfter {};
-    EXPECT_EQ(fstat(fileno(input), &inputAfter), 0);
-    EXPECT_EQ(inputAfter.st_size, 0) << "written to standard input";
-    std::fclose(input);
+    if (t.input >= 0) close(t.input);
+    struct stat scratchAfter {};
+    EXPECT_EQ(fstat(fileno(scratch), &scratchAfter), 0);
+    EXPECT_EQ(scratchAfter.st_size, 0) << "written to standard input";
+    std::fclose(scratch);
     if (!t.refusal.empty()) {
       EXPECT_EQ(namesUnder(dir.path), made) << "a refused run made or removed a file";
     }
@@ -364,7 +395,7 @@ TEST(OutputTargets, ResultGoesWhereTheNamePointsAndEveryNameKeepsItsKindModeAndO
 // A signal while an output is written leaves no cut result and still ends the run by that signal:
 // a replacement's temporary file goes and the earlier file stays, a file written in place is
 // emptied, and one written through a descriptor is cut back to what it held before. The router is
-// held under ptrace at its first write to a file (a descriptor other than 1 and 2), sent the
+// held under ptrace at its first write to the output or its temporary file, sent the
 // signal and let go; the rename row makes a directory at the output name instead.
 const struct {
   const char* name;
@@ -373,21 +404,30 @@ const struct {
   const char* before = "old\n";  // what x.out holds at the start (nullptr: absent)
   const char* after = "old\n";   // what x.out and its hard link read afterwards (nullptr: a directory)
   bool hardLink = false;         // x.out has a second name, x.2: written in place
-  bool appendOnFd3 = false;      // the router inherits x.out on descriptor 3, opened for appending
+  bool appendOnFd0 = false;      // the router's standard input is x.out, opened for appending
   bool stdinClosed = false;      // descriptor 0 is free for the temporary file
 } kInterrupted[] = {
     {.name = "replacement", .signals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, SIGXCPU}},
     {.name = "replacement, standard input closed", .signals = {SIGTERM}, .stdinClosed = true},
     {.name = "in place, a file with a second hard link", .signals = {SIGINT, SIGTERM}, .after = "", .hardLink = true},
-    {.name = "through a descriptor appending to a file (3>>x.out)",
+    {.name = "through a descriptor appending to a file (/dev/stdin 0>>x.out)",
      .signals = {SIGINT},
-     .output = "/dev/fd/3",
-     .appendOnFd3 = true},
+     .output = "/dev/stdin",
+     .appendOnFd0 = true},
     {.name = "replacement whose rename fails: a directory took the name",
      .signals = {0},
      .before = nullptr,
      .after = nullptr},
 };
+
+// Whether descriptor `fd` of process `pid` is open on `output` or its temporary file. A sanitizer
+// runtime writes to descriptors of its own.
+bool writesTo(pid_t pid, int fd, const std::string& output) {
+  const std::string link = "/proc/" + std::to_string(pid) + "/fd/" + std::to_string(fd);
+  std::string target(PATH_MAX, '\0');
+  const ssize_t length = readlink(link.c_str(), target.data(), target.size());
+  return length > 0 && target.substr(0, std::size_t(length)).starts_with(output);
+}
 
 TEST(OutputTargets, SignalDuringAWriteLeavesNoCutResultAndNoTemporaryFile) {
   for (const auto& row : kInterrupted)
@@ -396,6 +436,7 @@ TEST(OutputTargets, SignalDuringAWriteLeavesNoCutResultAndNoTemporaryFile) {
       TempDir dir;
       prepare(dir);
       std::set<std::string> expected = {"POST9.dat", "POWV9.dat", "p.gr", "p.set", "x.out"};
+      const std::string output = std::filesystem::canonical(dir.path).string() + "/x.out";
       if (row.before) dir.write("x.out", row.before);
       if (row.hardLink) {
         ASSERT_EQ(link(dir.file("x.out").c_str(), dir.file("x.2").c_str()), 0);
@@ -406,7 +447,7 @@ TEST(OutputTargets, SignalDuringAWriteLeavesNoCutResultAndNoTemporaryFile) {
       if (pid == 0) {
         const int null = open("/dev/null", O_WRONLY);
         if (null < 0 || dup2(null, 1) < 0 || dup2(null, 2) < 0 || chdir(dir.path.c_str()) != 0) _exit(127);
-        if (row.appendOnFd3 && dup2(open("x.out", O_WRONLY | O_APPEND), 3) != 3) _exit(127);
+        if (row.appendOnFd0 && dup2(open("x.out", O_WRONLY | O_APPEND), 0) != 0) _exit(127);
         if (row.stdinClosed) close(0);
         const rlimit noCore{0, 0};
         setrlimit(RLIMIT_CORE, &noCore);
@@ -425,8 +466,8 @@ TEST(OutputTargets, SignalDuringAWriteLeavesNoCutResultAndNoTemporaryFile) {
         pass = WIFSTOPPED(status) && WSTOPSIG(status) != (SIGTRAP | 0x80) ? WSTOPSIG(status) : 0;
         __ptrace_syscall_info call{};
         if (WIFSTOPPED(status) && pass == 0 && ptrace(PTRACE_GET_SYSCALL_INFO, pid, sizeof call, &call) > 0 &&
-            call.op == PTRACE_SYSCALL_INFO_ENTRY && call.entry.nr == SYS_write && call.entry.args[0] != 1 &&
-            call.entry.args[0] != 2) {
+            call.op == PTRACE_SYSCALL_INFO_ENTRY && call.entry.nr == SYS_write &&
+            writesTo(pid, int(call.entry.args[0]), output)) {
           if (sig)
             kill(pid, sig);
           else

@@ -43,8 +43,10 @@ RunResult runProcess(const std::string& program, const std::vector<std::string>&
   const pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
-    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    // Close-on-exec: only their copies on 1 and 2 reach the program, not a descriptor 0 that a
+    // closed standard input would lend them.
+    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
     if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
     if (fileSizeLimit >= 0) {

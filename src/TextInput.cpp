@@ -114,7 +114,7 @@ std::string quoted(std::string_view w) {
   auto starts = [&](std::size_t i) { return (static_cast<unsigned char>(w[i]) & 0xC0) != 0x80; };
   std::size_t length = 0, cut = w.size();
   for (std::size_t i = 0; i < w.size(); ++i)
-    if (starts(i) && length++ == kQuotedLength) cut = std::min(cut, i);  // before the first character past the limit
+    if (starts(i) && length++ == kQuotedLength) cut = i;  // before the first character past the limit
   if (length <= kQuotedLength) return "\"" + std::string(w) + "\"";
   return "\"" + std::string(w.substr(0, cut)) + format("\"... (%zu characters)", length);
 }

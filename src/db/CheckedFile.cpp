@@ -282,9 +282,9 @@ bool reportWriteFailure(const char* path) {
 void setUpOutputSignals() {
   std::signal(SIGXFSZ, SIG_IGN);
   // Every signal that ends a process by default and may be caught.
-  std::vector<int> fatal = {SIGHUP,  SIGINT,    SIGQUIT, SIGILL,    SIGTRAP,   SIGABRT, SIGBUS, SIGFPE,
-                            SIGUSR1, SIGSEGV,   SIGUSR2, SIGPIPE,   SIGALRM,   SIGTERM, SIGSTKFLT,
-                            SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,     SIGPWR,    SIGSYS};
+  std::vector<int> fatal = {SIGHUP,    SIGINT,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT, SIGBUS,
+                            SIGFPE,    SIGUSR1, SIGSEGV,   SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,
+                            SIGSTKFLT, SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR,  SIGSYS};
   for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) fatal.push_back(sig);
   sigemptyset(&caughtSignals);
   for (const int sig : fatal) {

@@ -53,8 +53,8 @@ class CheckedFile {
   std::string targetPath;  // the file a replacement is renamed to: the name, symlinks followed
   std::string tempPath;    // the replacement being written; empty when writing in place
   std::FILE* file = nullptr;
-  int inPlaceFd = -1;  // a regular file written in place, held apart from `file` so a failure
-                       // found when closing can still cut it back
+  int inPlaceFd = -1;    // a regular file written in place, held apart from `file` so a failure
+                         // found when closing can still cut it back
   off_t keepLength = 0;  // its length where the result began
   bool ok = false;
 };
